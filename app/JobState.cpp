@@ -1,0 +1,81 @@
+#include "app/JobState.h"
+
+#include <cstring>
+#include <strings.h>
+
+BYTE ArchiveFlags[4];
+BYTE ScanFlags[8];
+BYTE ScanType;
+PathList g_PathList;
+KeyList g_KeyList;
+FileList g_SettingsFiles;
+FileList g_DosFiles;
+
+BYTE g_bRestoreAttributes;
+BYTE g_bRestoreTimes;
+BYTE g_bClearFolders;
+BYTE g_bOverwriteFiles;
+char g_szArchiveName[MAX_PATH];
+BYTE g_bPresetSelection;
+
+volatile BYTE g_bEngineBusy;
+BYTE g_osFamily;
+
+char g_szWindowsDir[MAX_PATH];
+char g_szSystemDir[MAX_PATH];
+char g_szProgramFilesDir[MAX_PATH];
+
+bool AddPathItem(const char* path, BYTE directory)
+{
+    if (g_PathList.nCount >= MAX_JOB_COUNT || std::strlen(path) >= MAX_PATH)
+        return false;
+    PathItem& item = g_PathList.items[g_PathList.nCount++];
+    std::strcpy(item.szPath, path);
+    item.bDirectory = directory;
+    item.dwOffset = 0;
+    return true;
+}
+
+bool AddKeyItem(DWORD root, const char* path, BYTE key)
+{
+    if (g_KeyList.nCount >= MAX_JOB_COUNT || std::strlen(path) >= MAX_PATH)
+        return false;
+    KeyItem& item = g_KeyList.items[g_KeyList.nCount++];
+    item.dwRoot = root;
+    std::strcpy(item.szPath, path);
+    item.bKey = key;
+    item.dwOffset = 0;
+    return true;
+}
+
+bool AddFileListItem(FileList& list, const char* path)
+{
+    if (list.nCount >= MAX_FILE_LIST || std::strlen(path) >= MAX_PATH)
+        return false;
+    std::strcpy(list.szPath[list.nCount++], path);
+    return true;
+}
+
+namespace {
+const char* const kRootNames[] = {"HKEY_CLASSES_ROOT",     "HKEY_CURRENT_USER",
+                                  "HKEY_LOCAL_MACHINE",    "HKEY_USERS",
+                                  "HKEY_PERFORMANCE_DATA", "HKEY_CURRENT_CONFIG",
+                                  "HKEY_DYN_DATA"};
+}
+
+const char* RootKeyName(DWORD root, BYTE osFamily)
+{
+    if (root >= ROOT_KEY_FIRST && root <= ROOT_KEY_FIRST + 3)
+        return kRootNames[root - ROOT_KEY_FIRST];
+    if (root == ROOT_KEY_FIRST + 5)
+        return kRootNames[5];
+    return osFamily == OS_WIN9X ? kRootNames[6] : kRootNames[4];
+}
+
+DWORD RootKeyFromName(const char* name)
+{
+    for (DWORD i = 0; i < 7; i++)
+        if (strcasecmp(name, kRootNames[i]) == 0)
+            return ROOT_KEY_FIRST + i;
+    return 0;
+}

@@ -1,0 +1,13 @@
+// zmcli: runs the engines from the command line, one subcommand per engine.
+#include "compress/LzssCommand.h"
+
+#include <cstdio>
+#include <cstring>
+
+int main(int argc, char** argv)
+{
+    if (argc >= 2 && std::strcmp(argv[1], "lzss") == 0)
+        return LzssCommand(argc - 2, argv + 2);
+    std::fprintf(stderr, "usage: zmcli lzss ...\n");
+    return 2;
+}

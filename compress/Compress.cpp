@@ -1,0 +1,319 @@
+#include "compress/Compress.h"
+
+#include <cstdio>
+#include <new>
+
+IMPLEMENT_DYNCREATE(CCompress, CLZSS)
+
+DWORD CCompress::s_nLastTenth = 0;
+
+namespace {
+// Largest piece of a file held in memory at once while compressing it.
+const DWORD kMaxPiece = 16u << 20;
+} // namespace
+
+// Inlined twin of GetByte/PutByte for the coding loops.
+struct CCompress::StreamIo {
+    CCompress& s;
+    int Get()
+    {
+        if (s.m_bCancel)
+            return -1;
+        if (s.m_nInLeft <= s.m_nProgressMark)
+            s.UpdateProgress();
+        if (s.m_nInLeft == 0 || s.m_bOverflow)
+            return -1;
+        if (s.m_nPieceLeft == 0 && !s.Refill())
+            return -1;
+        s.m_nPieceLeft--;
+        s.m_nInLeft--;
+        return *s.m_pIn++;
+    }
+    void Put(int c)
+    {
+        if (s.m_bCancel)
+            return;
+        if (s.m_nOut >= s.m_nOutLimit) {
+            s.m_bOverflow = true;
+            s.m_nOut = s.m_nOutLimit + 1;
+            return;
+        }
+        if (s.m_nOutMode == 1) {
+            s.m_pOut[s.m_nOut] = (BYTE)c;
+        } else {
+            if (s.m_nOutBufFill >= OUT_BUFFER_SIZE)
+                s.FlushOut();
+            if (s.m_pOutBuf)
+                s.m_pOutBuf[s.m_nOutBufFill++] = (BYTE)c;
+        }
+        s.m_nOut++;
+    }
+};
+
+CCompress::CCompress()
+    : m_hFile(INVALID_HANDLE_VALUE), m_pIn(nullptr), m_pOut(nullptr), m_nInLeft(0), m_nOut(0),
+      m_nTotal(0), m_nOutMode(0), m_pOutBuf(nullptr), m_nOutBufFill(0), m_pItemProgress(nullptr),
+      m_pItemPercent(nullptr), m_bWriteError(FALSE), m_bShortRead(FALSE),
+      m_hSource(INVALID_HANDLE_VALUE), m_pPiece(nullptr), m_nPieceSize(0), m_nPieceLeft(0),
+      m_nSourceRead(0),
+      m_nProgressTotal(0), m_nProgressMark(0), m_nOutLimit(0xFFFFFFFF), m_bOverflow(false)
+{
+}
+
+CCompress::~CCompress()
+{
+    delete[] m_pOutBuf;
+    delete[] m_pPiece;
+}
+
+int CCompress::GetByte()
+{
+    StreamIo io{*this};
+    return io.Get();
+}
+
+void CCompress::PutByte(int c)
+{
+    StreamIo io{*this};
+    io.Put(c);
+}
+
+void CCompress::BeginInput(const BYTE* data, DWORD size)
+{
+    m_pIn = data;
+    m_nInLeft = size;
+    m_nPieceLeft = data ? size : 0;
+    m_nProgressTotal = size ? size : 1;
+    m_nProgressMark = 0xFFFFFFFF; // the first read shows the starting tenth
+    m_nOutLimit = 0xFFFFFFFF;
+    m_bOverflow = false;
+}
+
+void CCompress::UpdateProgress()
+{
+    // tenth = (10 T - 10 L) / T, in 64 bits so that large items do not wrap.
+    unsigned long long t = m_nProgressTotal;
+    unsigned long long l = m_nInLeft;
+    DWORD tenth = l > t ? 0 : (DWORD)((10 * t - 10 * l) / t);
+    if (tenth < 10) {
+        // The next tenth is reached once L <= T - ceil((tenth + 1) T / 10).
+        unsigned long long need = ((tenth + 1) * t + 9) / 10;
+        m_nProgressMark = need > t ? 0 : (DWORD)(t - need);
+    } else {
+        m_nProgressMark = 0;
+    }
+    if (tenth == s_nLastTenth)
+        return;
+    s_nLastTenth = tenth;
+    if (m_pItemProgress && !m_bCancel) {
+        char text[16];
+        std::snprintf(text, sizeof text, "%u%%", (unsigned)(tenth * 10));
+        m_pItemProgress->SetPos((int)tenth);
+        if (m_pItemPercent)
+            m_pItemPercent->SetWindowText(text);
+    }
+}
+
+void CCompress::ResetProgress()
+{
+    if (m_pItemProgress && !m_bCancel) {
+        m_pItemProgress->SetPos(0);
+        if (m_pItemPercent)
+            m_pItemPercent->SetWindowText("");
+    }
+}
+
+bool CCompress::Refill()
+{
+    if (m_hSource == INVALID_HANDLE_VALUE || !m_pPiece)
+        return false;
+    DWORD want = m_nInLeft < m_nPieceSize ? m_nInLeft : m_nPieceSize;
+    DWORD got = 0;
+    if (!ReadFile(m_hSource, m_pPiece, want, &got, nullptr) || got == 0) {
+        m_nInLeft = 0; // the file ended early: its input ends here
+        m_bShortRead = TRUE;
+        return false;
+    }
+    m_nSourceRead += got;
+    m_pIn = m_pPiece;
+    m_nPieceLeft = got;
+    if (got < want) {
+        // Take only what is there: the input then ends after this piece.
+        m_bShortRead = TRUE;
+        m_nInLeft = got;
+    }
+    return true;
+}
+
+void CCompress::WriteArchive(HANDLE h, const void* data, DWORD size)
+{
+    DWORD written = 0;
+    if (!WriteFile(h, data, size, &written, nullptr) || written != size)
+        m_bWriteError = TRUE;
+}
+
+void CCompress::FlushOut()
+{
+    if (m_pOutBuf && m_nOutBufFill)
+        WriteArchive(m_hFile, m_pOutBuf, m_nOutBufFill);
+    m_nOutBufFill = 0;
+}
+
+void CCompress::EncodeInto(HANDLE archive)
+{
+    // Placeholder for the code size, found again by the archive's size.
+    DWORD codeSizePos = SetFilePointer(archive, 0, nullptr, FILE_END);
+    DWORD zero = 0;
+    WriteArchive(archive, &zero, 4);
+
+    m_pOutBuf = new (std::nothrow) BYTE[OUT_BUFFER_SIZE];
+    if (!m_pOutBuf)
+        m_bWriteError = TRUE;
+    m_nOutBufFill = 0;
+    if (!m_bCancel) {
+        StreamIo io{*this};
+        EncodeWith(io);
+    }
+    FlushOut();
+    delete[] m_pOutBuf;
+    m_pOutBuf = nullptr;
+    ResetProgress();
+
+    SetFilePointer(archive, (LONG)codeSizePos, nullptr, FILE_BEGIN);
+    WriteArchive(archive, &m_nOut, 4);
+    SetFilePointer(archive, 0, nullptr, FILE_END);
+}
+
+int CCompress::CompressFile(LPCSTR path, HANDLE archive)
+{
+    if (m_bCancel)
+        return 0;
+    m_hFile = archive;
+    m_nOut = 0;
+    m_nOutMode = 0;
+    m_bWriteError = FALSE;
+    m_bShortRead = FALSE;
+
+    DWORD size = 0;
+    HANDLE h = CreateFileA(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                           FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (h != INVALID_HANDLE_VALUE) {
+        size = GetFileSize(h, nullptr);
+        if (size == INVALID_FILE_SIZE)
+            size = 0;
+    }
+    m_nTotal = size;
+
+    DWORD plainSizePos = SetFilePointer(archive, 0, nullptr, FILE_END);
+    WriteArchive(archive, &size, 4);
+    if (size == 0) {
+        if (h != INVALID_HANDLE_VALUE)
+            CloseHandle(h);
+        DWORD zero = 0;
+        WriteArchive(archive, &zero, 4);
+        return 0;
+    }
+
+    m_nPieceSize = size < kMaxPiece ? size : kMaxPiece;
+    m_pPiece = new (std::nothrow) BYTE[m_nPieceSize];
+    while (!m_pPiece && m_nPieceSize > 65536) {
+        m_nPieceSize /= 2;
+        m_pPiece = new (std::nothrow) BYTE[m_nPieceSize];
+    }
+    m_hSource = h;
+    m_nSourceRead = 0;
+    BeginInput(nullptr, size);
+    if (!m_pPiece) {
+        m_nInLeft = 0;
+        m_bShortRead = TRUE;
+    }
+    EncodeInto(archive);
+    DWORD stored = m_nSourceRead;
+    m_hSource = INVALID_HANDLE_VALUE;
+    CloseHandle(h);
+    delete[] m_pPiece;
+    m_pPiece = nullptr;
+
+    if (m_bShortRead && !m_bCancel) {
+        // The file shrank while it was read: the frame says what is really stored.
+        SetFilePointer(archive, (LONG)plainSizePos, nullptr, FILE_BEGIN);
+        WriteArchive(archive, &stored, 4);
+        SetFilePointer(archive, 0, nullptr, FILE_END);
+    }
+    return 0;
+}
+
+int CCompress::CompressBlock(HANDLE archive, const BYTE* data, DWORD size)
+{
+    if (m_bCancel)
+        return 0;
+    m_hFile = archive;
+    m_nOut = 0;
+    m_nOutMode = 0;
+    m_bWriteError = FALSE;
+    m_bShortRead = FALSE;
+    m_nTotal = size;
+    WriteArchive(archive, &size, 4);
+    m_hSource = INVALID_HANDLE_VALUE;
+    BeginInput(data, size);
+    EncodeInto(archive);
+    return 0;
+}
+
+int CCompress::ExpandToFile(const BYTE* code, DWORD codeSize, LPCSTR path, DWORD plainSize)
+{
+    if (m_bCancel)
+        return 0;
+    m_bWriteError = FALSE;
+    m_hFile = CreateFileA(path, GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_ALWAYS,
+                          FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (m_hFile == INVALID_HANDLE_VALUE)
+        m_bWriteError = TRUE;
+    m_nTotal = plainSize;
+    m_nOutMode = 0;
+    m_nOut = 0;
+    m_hSource = INVALID_HANDLE_VALUE;
+    BeginInput(code, codeSize);
+    m_nOutLimit = plainSize;
+    m_pOutBuf = new (std::nothrow) BYTE[OUT_BUFFER_SIZE];
+    if (!m_pOutBuf)
+        m_bWriteError = TRUE;
+    m_nOutBufFill = 0;
+    if (m_nTotal < m_nOut)
+        m_nTotal = m_nOut;
+    if (!m_bCancel) {
+        StreamIo io{*this};
+        DecodeWith(io);
+    }
+    FlushOut();
+    delete[] m_pOutBuf;
+    m_pOutBuf = nullptr;
+    ResetProgress();
+    if (m_hFile != INVALID_HANDLE_VALUE)
+        CloseHandle(m_hFile);
+    m_hFile = INVALID_HANDLE_VALUE;
+    if (m_bCancel)
+        DeleteFileA(path);
+    return 0;
+}
+
+int CCompress::ExpandToMemory(const BYTE* code, BYTE* dest, DWORD codeSize, DWORD* outCount,
+                              DWORD destSize)
+{
+    if (m_bCancel)
+        return 0;
+    m_nOutMode = 1;
+    m_pOut = dest;
+    m_nOut = 0;
+    m_hSource = INVALID_HANDLE_VALUE;
+    BeginInput(code, codeSize);
+    m_nOutLimit = dest ? destSize : 0;
+    if (!m_bCancel) {
+        StreamIo io{*this};
+        DecodeWith(io);
+    }
+    ResetProgress();
+    if (outCount)
+        *outCount = m_nOut;
+    return 0;
+}

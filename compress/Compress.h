@@ -1,0 +1,83 @@
+// Compressed stream: feeds the codec from memory (or from a file in pieces), sends
+// its output to a file through a 4 MiB buffer or into a memory block, frames each
+// block with its plain and code sizes, and drives the item progress bar in tenths.
+#pragma once
+
+#include "compress/LZSS.h"
+#include "framework/ProgressCtrl.h"
+#include "framework/Static.h"
+
+class CCompress : public CLZSS {
+    DECLARE_DYNCREATE(CCompress)
+public:
+    enum : DWORD { OUT_BUFFER_SIZE = 4194304 };
+
+    CCompress();
+    ~CCompress() override;
+
+    int GetByte() override;
+    void PutByte(int c) override;
+
+    // Appends one block (plain size, code size, code) holding the file's contents.
+    int CompressFile(LPCSTR path, HANDLE archive);
+    // Appends one block holding size bytes at data.
+    int CompressBlock(HANDLE archive, const BYTE* data, DWORD size);
+    // Creates the file at path and writes the decoding of codeSize code bytes into
+    // it; bytes beyond plainSize are not written (m_nOut then exceeds plainSize).
+    int ExpandToFile(const BYTE* code, DWORD codeSize, LPCSTR path, DWORD plainSize);
+    // Decodes into dest, which holds destSize bytes; *outCount receives the number
+    // of bytes the code produced, more than destSize when the code is corrupt
+    // (nothing is written past dest + destSize).
+    int ExpandToMemory(const BYTE* code, BYTE* dest, DWORD codeSize, DWORD* outCount,
+                       DWORD destSize = 0xFFFFFFFF);
+
+    HANDLE m_hFile;
+    const BYTE* m_pIn;
+    BYTE* m_pOut;
+    DWORD m_nInLeft;
+    DWORD m_nOut;
+    DWORD m_nTotal;
+    signed char m_nOutMode;
+    BYTE* m_pOutBuf;
+    DWORD m_nOutBufFill;
+    CProgressCtrl* m_pItemProgress;
+    CWnd* m_pItemPercent;
+
+    // Set when a write to m_hFile failed or its buffer could not be allocated;
+    // cleared at the start of each operation that writes a file.
+    BOOL m_bWriteError;
+    // Set by CompressFile when the file gave fewer bytes than its size said (the
+    // block's plain size is then patched to the bytes actually stored).
+    BOOL m_bShortRead;
+
+    // Last item-progress value shown, shared by every stream of the process.
+    static DWORD s_nLastTenth;
+
+protected:
+    void ResetProgress();
+
+private:
+    struct StreamIo;
+    friend struct StreamIo;
+
+    void BeginInput(const BYTE* data, DWORD size);
+    void UpdateProgress();
+    bool Refill();
+    void FlushOut();
+    void WriteArchive(HANDLE h, const void* data, DWORD size);
+    void EncodeInto(HANDLE archive);
+
+    // Input read from a file in pieces when it is not all in memory.
+    HANDLE m_hSource;
+    BYTE* m_pPiece;
+    DWORD m_nPieceSize;
+    DWORD m_nPieceLeft;
+    DWORD m_nSourceRead;
+    // Progress: total input of the operation, and the m_nInLeft at which the next
+    // tenth is reached.
+    DWORD m_nProgressTotal;
+    DWORD m_nProgressMark;
+    // Output limit: bytes past it are counted, not stored, and end the decoding.
+    DWORD m_nOutLimit;
+    bool m_bOverflow;
+};

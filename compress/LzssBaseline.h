@@ -1,0 +1,34 @@
+// Plain reference coder for the benchmark: the same LZSS algorithm written out
+// directly, byte at a time, with every byte through a virtual call and the match
+// comparison one byte at a time. It must produce exactly the code of CLZSS.
+#pragma once
+
+#include <cstddef>
+#include <vector>
+
+class CLzssBaseline {
+public:
+    CLzssBaseline(const unsigned char* in, size_t size) : m_in(in), m_left(size) {}
+    virtual ~CLzssBaseline() {}
+
+    virtual int GetByte();
+    virtual void PutByte(int c);
+
+    void Encode();
+    void Decode();
+
+    std::vector<unsigned char> m_out;
+
+private:
+    enum { N = 4096, F = 18, THRESHOLD = 2, NIL = N };
+    void InitTree();
+    void InsertNode(int r);
+    void DeleteNode(int p);
+
+    const unsigned char* m_in;
+    size_t m_left;
+    unsigned char m_ring[N + F - 1];
+    int m_matchPosition = 0, m_matchLength = 0;
+    int m_lson[N + 1], m_rson[N + 257], m_dad[N + 1];
+    volatile unsigned char m_bCancel = 0;
+};

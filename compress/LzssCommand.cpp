@@ -1,0 +1,227 @@
+#include "compress/LzssCommand.h"
+
+#include "compress/LZSS.h"
+#include "compress/LzssBaseline.h"
+
+#include <chrono>
+#include <cstdio>
+#include <cstring>
+#include <string>
+#include <vector>
+
+namespace {
+
+typedef std::vector<unsigned char> Bytes;
+
+// The codec with its coding loops run over memory, as the stream layer runs them.
+class CMemoryCoder : public CLZSS {
+public:
+    Bytes Encode(const Bytes& in)
+    {
+        Io io{in.data(), in.data() + in.size(), {}};
+        io.out.reserve(in.size() / 2 + 64);
+        EncodeWith(io);
+        return std::move(io.out);
+    }
+    Bytes Decode(const Bytes& in)
+    {
+        Io io{in.data(), in.data() + in.size(), {}};
+        io.out.reserve(in.size() * 3 + 64);
+        DecodeWith(io);
+        return std::move(io.out);
+    }
+
+private:
+    struct Io {
+        const unsigned char* p;
+        const unsigned char* end;
+        Bytes out;
+        int Get() { return p < end ? *p++ : -1; }
+        void Put(int c) { out.push_back((unsigned char)c); }
+    };
+};
+
+bool ReadWholeFile(const char* path, Bytes& data)
+{
+    HANDLE h = CreateFileA(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                           FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (h == INVALID_HANDLE_VALUE)
+        return false;
+    DWORD high = 0;
+    DWORD size = GetFileSize(h, &high);
+    bool ok = size != INVALID_FILE_SIZE && high == 0;
+    if (ok) {
+        data.resize(size);
+        DWORD got = 0;
+        ok = size == 0 || (ReadFile(h, data.data(), size, &got, nullptr) && got == size);
+    }
+    CloseHandle(h);
+    return ok;
+}
+
+bool WriteWholeFile(const char* path, const Bytes& data)
+{
+    HANDLE h = CreateFileA(path, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL,
+                           nullptr);
+    if (h == INVALID_HANDLE_VALUE)
+        return false;
+    DWORD written = 0;
+    bool ok = data.empty() ||
+              (WriteFile(h, data.data(), (DWORD)data.size(), &written, nullptr) && written == data.size());
+    CloseHandle(h);
+    if (!ok)
+        DeleteFileA(path);
+    return ok;
+}
+
+// Text-like corpus: words of a small vocabulary in sentences and lines.
+Bytes TextCorpus(size_t size)
+{
+    static const char* words[] = {"the", "system", "file", "registry", "key", "value", "archive",
+                                  "restore", "directory", "windows", "settings", "report", "and",
+                                  "of", "to", "in", "is", "for", "with", "data", "program",
+                                  "Software", "Microsoft", "CurrentVersion", "=", "[Boot]", "C:\\"};
+    const size_t count = sizeof words / sizeof *words;
+    Bytes out;
+    out.reserve(size);
+    unsigned seed = 12345;
+    while (out.size() < size) {
+        seed = seed * 1103515245u + 12345u;
+        const char* w = words[(seed >> 16) % count];
+        out.insert(out.end(), w, w + std::strlen(w));
+        out.push_back((seed >> 8) % 11 == 0 ? '\n' : ' ');
+    }
+    out.resize(size);
+    return out;
+}
+
+// Binary corpus: executable-like records of small numbers, repeated structures
+// and stretches of noise.
+Bytes BinaryCorpus(size_t size)
+{
+    Bytes out;
+    out.reserve(size);
+    unsigned seed = 987654321u;
+    auto next = [&seed] {
+        seed ^= seed << 13;
+        seed ^= seed >> 17;
+        seed ^= seed << 5;
+        return seed;
+    };
+    while (out.size() < size) {
+        unsigned kind = next() % 4;
+        if (kind == 0) {
+            for (int i = 0; i < 64; i++)
+                out.push_back((unsigned char)next());
+        } else if (kind == 1) {
+            unsigned v = next() % 512;
+            for (int i = 0; i < 16; i++) {
+                out.push_back((unsigned char)(v + i));
+                out.push_back((unsigned char)((v + i) >> 8));
+                out.push_back(0);
+                out.push_back(0);
+            }
+        } else if (kind == 2 && out.size() > 4096) {
+            size_t from = out.size() - 1 - next() % 4000;
+            size_t n = 8 + next() % 40;
+            for (size_t i = 0; i < n; i++)
+                out.push_back(out[from + i]);
+        } else {
+            out.insert(out.end(), 24, (unsigned char)(next() % 3 == 0 ? 0 : 0x90));
+        }
+    }
+    out.resize(size);
+    return out;
+}
+
+template <class F> double SecondsPerRun(F f)
+{
+    using clock = std::chrono::steady_clock;
+    int runs = 0;
+    clock::time_point start = clock::now();
+    double elapsed = 0;
+    do {
+        f();
+        runs++;
+        elapsed = std::chrono::duration<double>(clock::now() - start).count();
+    } while (elapsed < 0.4 && runs < 50);
+    return elapsed / runs;
+}
+
+bool BenchOne(const std::string& name, const Bytes& data)
+{
+    CMemoryCoder* coder = new CMemoryCoder;
+    Bytes code, plain, baseCode, basePlain;
+    double enc = SecondsPerRun([&] { code = coder->Encode(data); });
+    double dec = SecondsPerRun([&] { plain = coder->Decode(code); });
+    double baseEnc = SecondsPerRun([&] {
+        CLzssBaseline b(data.data(), data.size());
+        b.Encode();
+        baseCode.swap(b.m_out);
+    });
+    double baseDec = SecondsPerRun([&] {
+        CLzssBaseline b(baseCode.data(), baseCode.size());
+        b.Decode();
+        basePlain.swap(b.m_out);
+    });
+    delete coder;
+    bool same = code == baseCode && plain == data && basePlain == data;
+    double mb = data.size() / 1e6;
+    std::printf("%s: %zu bytes, code %zu bytes (%.1f%%)\n", name.c_str(), data.size(), code.size(),
+                data.empty() ? 0.0 : 100.0 * code.size() / data.size());
+    std::printf("  encode: %8.2f MB/s, baseline %8.2f MB/s, ratio %.2f\n", mb / enc, mb / baseEnc,
+                baseEnc / enc);
+    std::printf("  decode: %8.2f MB/s, baseline %8.2f MB/s, ratio %.2f\n", mb / dec, mb / baseDec,
+                baseDec / dec);
+    std::printf("  code identical to baseline: %s\n", same ? "yes" : "NO");
+    return same;
+}
+
+int Usage()
+{
+    std::fprintf(stderr, "usage: zmcli lzss e IN OUT | zmcli lzss d IN OUT | zmcli lzss bench [FILE...]\n");
+    return 2;
+}
+
+} // namespace
+
+int LzssCommand(int argc, char** argv)
+{
+    if (argc < 1)
+        return Usage();
+    std::string verb = argv[0];
+    if (verb == "e" || verb == "d") {
+        if (argc != 3)
+            return Usage();
+        Bytes in;
+        if (!ReadWholeFile(argv[1], in)) {
+            std::fprintf(stderr, "zmcli: cannot read %s\n", argv[1]);
+            return 1;
+        }
+        CMemoryCoder* coder = new CMemoryCoder;
+        Bytes out = verb == "e" ? coder->Encode(in) : coder->Decode(in);
+        delete coder;
+        if (!WriteWholeFile(argv[2], out)) {
+            std::fprintf(stderr, "zmcli: cannot write %s\n", argv[2]);
+            return 1;
+        }
+        return 0;
+    }
+    if (verb == "bench") {
+        bool same = true;
+        if (argc == 1) {
+            same &= BenchOne("text-like corpus", TextCorpus(4u << 20));
+            same &= BenchOne("binary corpus", BinaryCorpus(4u << 20));
+        }
+        for (int i = 1; i < argc; i++) {
+            Bytes data;
+            if (!ReadWholeFile(argv[i], data)) {
+                std::fprintf(stderr, "zmcli: cannot read %s\n", argv[i]);
+                return 1;
+            }
+            same &= BenchOne(argv[i], data);
+        }
+        return same ? 0 : 1;
+    }
+    return Usage();
+}

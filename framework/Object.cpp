@@ -1,0 +1,11 @@
+#include "framework/Object.h"
+
+const CRuntimeClass CObject::classCObject = {"CObject", (int)sizeof(CObject), nullptr, nullptr};
+
+bool CRuntimeClass::IsDerivedFrom(const CRuntimeClass* base) const
+{
+    for (const CRuntimeClass* c = this; c; c = c->m_pBaseClass)
+        if (c == base)
+            return true;
+    return false;
+}

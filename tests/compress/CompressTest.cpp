@@ -1,0 +1,232 @@
+#include "compress/Compress.h"
+#include "tests/support/TestFiles.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+
+namespace {
+
+DWORD U32(const Bytes& b, size_t at)
+{
+    return b[at] | (b[at + 1] << 8) | (b[at + 2] << 16) | ((DWORD)b[at + 3] << 24);
+}
+
+HANDLE CreateArchive(const std::string& path)
+{
+    return CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ, nullptr,
+                       CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+}
+
+// Compresses the blocks with one stream object into one file, then reads it back.
+Bytes CompressBlocks(const CScratchDir& dir, const std::vector<Bytes>& blocks)
+{
+    std::string path = dir / "blocks.bin";
+    HANDLE h = CreateArchive(path);
+    EXPECT_NE(h, INVALID_HANDLE_VALUE);
+    CCompress* c = new CCompress;
+    for (const Bytes& b : blocks)
+        c->CompressBlock(h, b.data(), (DWORD)b.size());
+    delete c;
+    CloseHandle(h);
+    return ReadFileBytes(path);
+}
+
+// Bytes in which no three bytes repeat within a ring's reach (and with no space or
+// zero, which the ring starts with), so the whole code is literals.
+Bytes NoRepeats(size_t size)
+{
+    std::vector<int> last(1 << 24, -100000);
+    Bytes out;
+    out.reserve(size);
+    unsigned x = 2463534242u;
+    while (out.size() < size) {
+        x ^= x << 13;
+        x ^= x >> 17;
+        x ^= x << 5;
+        unsigned char b = (unsigned char)(1 + x % 255);
+        if (b == ' ')
+            continue;
+        int n = (int)out.size();
+        if (n >= 2) {
+            int key = (out[n - 2] << 16) | (out[n - 1] << 8) | b;
+            if (n - last[key] < 5000)
+                continue;
+            last[key] = n;
+        }
+        out.push_back(b);
+    }
+    return out;
+}
+
+} // namespace
+
+TEST(Compress, FramesOfBlocks)
+{
+    CScratchDir dir;
+    Bytes text = TextBytes(10000, 1);
+    Bytes file = CompressBlocks(dir, {{}, MakeBytes({0x41}), text});
+    ASSERT_GE(file.size(), 8u + 10u);
+    EXPECT_EQ(Hex(Bytes(file.begin(), file.begin() + 18)),
+              "00 00 00 00 00 00 00 00 01 00 00 00 02 00 00 00 01 41 ");
+    EXPECT_EQ(U32(file, 18), 10000u);
+    DWORD codeSize = U32(file, 22);
+    EXPECT_EQ(file.size(), 26u + codeSize);
+
+    CCompress* c = new CCompress;
+    Bytes back(10000);
+    DWORD n = 0;
+    c->ExpandToMemory(file.data() + 26, back.data(), codeSize, &n, 10000);
+    EXPECT_EQ(n, 10000u);
+    EXPECT_EQ(back, text);
+    delete c;
+}
+
+TEST(Compress, FileBlocksAndUnreadableFiles)
+{
+    CScratchDir dir;
+    Bytes data = RandomBytes(70000, 9);
+    ASSERT_TRUE(WriteFileBytes(dir / "data.bin", data));
+    ASSERT_TRUE(WriteFileBytes(dir / "empty.bin", {}));
+
+    std::string arc = dir / "arc.bin";
+    HANDLE h = CreateArchive(arc);
+    CCompress* c = new CCompress;
+    c->CompressFile((dir / "data.bin").c_str(), h);
+    EXPECT_FALSE(c->m_bWriteError);
+    c->CompressFile((dir / "empty.bin").c_str(), h);
+    c->CompressFile((dir / "missing.bin").c_str(), h);
+    c->CompressFile(dir.Path().c_str(), h); // a directory cannot be read as a file
+    CloseHandle(h);
+
+    Bytes file = ReadFileBytes(arc);
+    ASSERT_GE(file.size(), 8u);
+    EXPECT_EQ(U32(file, 0), 70000u);
+    DWORD codeSize = U32(file, 4);
+    ASSERT_EQ(file.size(), 8u + codeSize + 24u);
+    EXPECT_EQ(Hex(Bytes(file.end() - 24, file.end())),
+              "00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 ");
+
+    c->ExpandToFile(file.data() + 8, codeSize, (dir / "out.bin").c_str(), 70000);
+    EXPECT_FALSE(c->m_bWriteError);
+    EXPECT_EQ(c->m_nOut, 70000u);
+    EXPECT_EQ(ReadFileBytes(dir / "out.bin"), data);
+
+    // The same code as the block of the same bytes.
+    Bytes viaBlock = CompressBlocks(dir, {data});
+    EXPECT_EQ(viaBlock, Bytes(file.begin(), file.begin() + 8 + codeSize));
+    delete c;
+}
+
+TEST(Compress, CodeOfExactlyFourMebibytesAndLargerBlocks)
+{
+    // 3,728,270 literals give 466,034 flag bytes: 4,194,304 code bytes in all.
+    Bytes data = NoRepeats(3728270);
+    ASSERT_EQ(data.size(), 3728270u);
+    CScratchDir dir;
+    Bytes file = CompressBlocks(dir, {data});
+    ASSERT_EQ(U32(file, 4), 4194304u);
+    ASSERT_EQ(file.size(), 8u + 4194304u);
+    EXPECT_EQ(file[8], 0xFF);
+    EXPECT_EQ(file[file.size() - 1], data.back());
+
+    CCompress* c = new CCompress;
+    c->ExpandToFile(file.data() + 8, 4194304u, (dir / "big.out").c_str(), (DWORD)data.size());
+    EXPECT_EQ(ReadFileBytes(dir / "big.out"), data);
+
+    // A plain block over 4 MiB with a code over 4 MiB, written in pieces.
+    Bytes big = RandomBytes(5u << 20, 77);
+    file = CompressBlocks(dir, {big});
+    DWORD codeSize = U32(file, 4);
+    EXPECT_GT(codeSize, 4194304u);
+    ASSERT_EQ(file.size(), 8u + codeSize);
+    Bytes back(big.size());
+    DWORD n = 0;
+    c->ExpandToMemory(file.data() + 8, back.data(), codeSize, &n, (DWORD)back.size());
+    EXPECT_EQ(n, big.size());
+    EXPECT_TRUE(back == big);
+    delete c;
+}
+
+TEST(Compress, ExpansionNeverWritesPastTheDeclaredSize)
+{
+    CScratchDir dir;
+    Bytes text = TextBytes(5000, 4);
+    Bytes file = CompressBlocks(dir, {text});
+    DWORD codeSize = U32(file, 4);
+    const Bytes code(file.begin() + 8, file.end());
+
+    CCompress* c = new CCompress;
+    Bytes dest(1000 + 16, 0xCC);
+    DWORD n = 0;
+    c->ExpandToMemory(code.data(), dest.data(), codeSize, &n, 1000);
+    EXPECT_GT(n, 1000u) << "the count tells the caller that the code is too long";
+    EXPECT_EQ(Bytes(dest.begin(), dest.begin() + 1000), Bytes(text.begin(), text.begin() + 1000));
+    EXPECT_EQ(Bytes(dest.begin() + 1000, dest.end()), Bytes(16, 0xCC));
+
+    c->ExpandToFile(code.data(), codeSize, (dir / "short.out").c_str(), 1234);
+    EXPECT_GT(c->m_nOut, 1234u);
+    EXPECT_EQ(ReadFileBytes(dir / "short.out"), Bytes(text.begin(), text.begin() + 1234));
+
+    // Truncated code: a shorter result and the shorter count.
+    c->ExpandToMemory(code.data(), dest.data(), codeSize / 2, &n, 1000);
+    c->ExpandToFile(code.data(), codeSize / 2, (dir / "cut.out").c_str(), 5000);
+    Bytes cut = ReadFileBytes(dir / "cut.out");
+    EXPECT_LT(cut.size(), 5000u);
+    EXPECT_EQ(cut, Bytes(text.begin(), text.begin() + cut.size()));
+    delete c;
+}
+
+TEST(Compress, CancelledOperationsDoNothingAndLeaveNoFile)
+{
+    CScratchDir dir;
+    Bytes text = TextBytes(20000, 5);
+    Bytes file = CompressBlocks(dir, {text});
+    CCompress* c = new CCompress;
+    c->m_bCancel = 1;
+    std::string arc = dir / "cancelled.bin";
+    HANDLE h = CreateArchive(arc);
+    c->CompressBlock(h, text.data(), (DWORD)text.size());
+    c->CompressFile(arc.c_str(), h);
+    CloseHandle(h);
+    EXPECT_TRUE(ReadFileBytes(arc).empty());
+
+    c->ExpandToFile(file.data() + 8, U32(file, 4), (dir / "never.out").c_str(), 20000);
+    EXPECT_FALSE(FileExistsAt(dir / "never.out"));
+    DWORD n = 77;
+    Bytes dest(20000);
+    c->ExpandToMemory(file.data() + 8, dest.data(), U32(file, 4), &n, 20000);
+    EXPECT_EQ(n, 77u) << "a cancelled call leaves the count alone";
+    delete c;
+}
+
+TEST(Compress, CancelDuringExpansionDeletesThePartlyWrittenFile)
+{
+    CScratchDir dir;
+    Bytes text = TextBytes(200000, 6);
+    Bytes file = CompressBlocks(dir, {text});
+    // The cancel comes from another thread, as from the progress page.
+    CCompress* c = new CCompress;
+    struct Canceller {
+        CCompress* c;
+        static DWORD WINAPI Main(LPVOID p)
+        {
+            CCompress* s = static_cast<Canceller*>(p)->c;
+            while (s->m_nOut < 1000)
+                Sleep(0);
+            s->m_bCancel = 1;
+            return 0;
+        }
+    } canceller{c};
+    HANDLE t = CreateThread(nullptr, 0, &Canceller::Main, &canceller, 0, nullptr);
+    // Expand repeatedly until the canceller has struck during one of them.
+    for (int i = 0; i < 1000 && !c->m_bCancel; i++) {
+        DeleteFileA((dir / "partial.out").c_str());
+        c->ExpandToFile(file.data() + 8, U32(file, 4), (dir / "partial.out").c_str(), 200000);
+    }
+    WaitForSingleObject(t, INFINITE);
+    CloseHandle(t);
+    EXPECT_TRUE(c->m_bCancel);
+    EXPECT_FALSE(FileExistsAt(dir / "partial.out"));
+    delete c;
+}

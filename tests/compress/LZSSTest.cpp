@@ -1,0 +1,165 @@
+#include "compress/LZSS.h"
+#include "compress/LzssBaseline.h"
+#include "tests/support/TestFiles.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+// Codec fed through its two virtual operations, as the format defines it.
+class CVectorCoder : public CLZSS {
+public:
+    Bytes in;
+    size_t pos = 0;
+    Bytes out;
+    int cancelAfter = -1; // sets m_bCancel once this many bytes were read
+
+    int GetByte() override
+    {
+        if (cancelAfter >= 0 && (int)pos >= cancelAfter)
+            m_bCancel = 1;
+        return pos < in.size() ? in[pos++] : -1;
+    }
+    void PutByte(int c) override { out.push_back((unsigned char)c); }
+
+    Bytes Run(const Bytes& input, bool encode)
+    {
+        in = input;
+        pos = 0;
+        out.clear();
+        if (encode)
+            Encode();
+        else
+            Decode();
+        return out;
+    }
+};
+
+Bytes Enc(const Bytes& b)
+{
+    CVectorCoder c;
+    return c.Run(b, true);
+}
+
+Bytes Dec(const Bytes& b)
+{
+    CVectorCoder c;
+    return c.Run(b, false);
+}
+
+} // namespace
+
+TEST(LZSS, KnownCodes)
+{
+    EXPECT_TRUE(Enc({}).empty());
+    EXPECT_TRUE(Dec({}).empty());
+    EXPECT_EQ(Hex(Enc(MakeBytes({0x41}))), "01 41 ");
+    EXPECT_EQ(Hex(Enc(MakeBytes({0x41, 0x42}))), "03 41 42 ");
+
+    Bytes spaces(10, ' ');
+    spaces.push_back(0x78);
+    Bytes code = Enc(spaces);
+    ASSERT_EQ(code.size(), 4u) << Hex(code);
+    EXPECT_EQ(code[0], 0x02);
+    int pos = code[1] | ((code[2] & 0xF0) << 4);
+    EXPECT_GE(pos, 4060);
+    EXPECT_LE(pos, 4077);
+    EXPECT_EQ((code[2] & 0x0F) + 3, 10);
+    EXPECT_EQ(code[3], 0x78);
+    EXPECT_EQ(Dec(code), spaces);
+
+    Bytes run(40, 0x61);
+    code = Enc(run);
+    ASSERT_EQ(code.size(), 8u) << Hex(code);
+    EXPECT_EQ(Hex(Bytes(code.begin(), code.begin() + 6)), "01 61 EE FF 00 0F ");
+    EXPECT_EQ(code[7] & 0x0F, 0) << "the last match is 3 bytes long";
+    EXPECT_EQ(Dec(code), run);
+}
+
+TEST(LZSS, GroupOfExactlyEightItemsHasNoTrailingFlagByte)
+{
+    Bytes eight = MakeBytes({1, 2, 3, 4, 5, 6, 7, 8});
+    Bytes code = Enc(eight);
+    EXPECT_EQ(Hex(code), "FF 01 02 03 04 05 06 07 08 ");
+    Bytes nine = MakeBytes({1, 2, 3, 4, 5, 6, 7, 8, 9});
+    EXPECT_EQ(Hex(Enc(nine)), "FF 01 02 03 04 05 06 07 08 01 09 ");
+}
+
+TEST(LZSS, TruncatedCodeStopsAfterCompleteItems)
+{
+    Bytes plain = MakeBytes({'a', 'b', 'c', 'a', 'b', 'c', 'a', 'b', 'c', 'x'});
+    Bytes code = Enc(plain);
+    ASSERT_EQ(Dec(code), plain);
+    // Code: flag, a, b, c, match(2 bytes), x. Cutting the match's second byte
+    // leaves only the three literals.
+    ASSERT_EQ(code.size(), 7u) << Hex(code);
+    Bytes cut(code.begin(), code.begin() + 5);
+    EXPECT_EQ(Dec(cut), MakeBytes({'a', 'b', 'c'}));
+    cut.resize(1);
+    EXPECT_TRUE(Dec(cut).empty());
+}
+
+TEST(LZSS, RoundTripsAndMatchesTheBaselineCoder)
+{
+    CVectorCoder reused;
+    for (size_t size : {1u, 2u, 17u, 18u, 19u, 4095u, 4096u, 4097u, 4113u, 20000u, 300000u}) {
+        for (int kind = 0; kind < 3; kind++) {
+            Bytes data = kind == 0 ? RandomBytes(size, (unsigned)size)
+                         : kind == 1 ? TextBytes(size, (unsigned)size)
+                                     : Bytes(size, (unsigned char)(size & 0xFF));
+            Bytes code = Enc(data);
+            EXPECT_EQ(Dec(code), data) << "size " << size << " kind " << kind;
+            CLzssBaseline base(data.data(), data.size());
+            base.Encode();
+            EXPECT_EQ(base.m_out, code) << "size " << size << " kind " << kind;
+            // One object coding many blocks gives every block its fresh code.
+            EXPECT_EQ(reused.Run(data, true), code) << "size " << size << " kind " << kind;
+        }
+    }
+}
+
+TEST(LZSS, CancelStopsBothDirections)
+{
+    CVectorCoder c;
+    c.m_bCancel = 1;
+    EXPECT_TRUE(c.Run(TextBytes(5000, 1), true).empty());
+    EXPECT_TRUE(c.Run(Enc(TextBytes(5000, 1)), false).empty());
+
+    CVectorCoder d;
+    Bytes data = RandomBytes(100000, 3);
+    d.cancelAfter = 5000;
+    Bytes code = d.Run(data, true);
+    EXPECT_LT(code.size(), 6000u) << "encoding went on after the cancel";
+    EXPECT_TRUE(d.m_bCancel);
+
+    CVectorCoder e;
+    Bytes full = Enc(data);
+    e.cancelAfter = 1000;
+    Bytes part = e.Run(full, false);
+    EXPECT_LT(part.size(), 2000u);
+}
+
+TEST(LZSS, RunTimeClassRecord)
+{
+    const CRuntimeClass* rc = RUNTIME_CLASS(CLZSS);
+    EXPECT_STREQ(rc->m_lpszClassName, "CLZSS");
+    EXPECT_EQ(rc->m_nObjectSize, (int)sizeof(CLZSS));
+    EXPECT_TRUE(rc->IsDerivedFrom(RUNTIME_CLASS(CWinThread)));
+    CObject* o = rc->CreateObject();
+    ASSERT_NE(o, nullptr);
+    EXPECT_TRUE(o->IsKindOf(RUNTIME_CLASS(CLZSS)));
+    EXPECT_EQ(static_cast<CLZSS*>(o)->m_bCancel, 0);
+    delete o;
+}
+
+TEST(LZSS, DamagedCodeDecodesTheSameOnAFreshAndAReusedObject)
+{
+    // A match that reads ring positions no valid code reads before writing them.
+    Bytes damaged = MakeBytes({0xFE, 0xFF, 0xFF});
+    CVectorCoder reused;
+    reused.Run(Enc(TextBytes(9000, 3)), false);
+    Bytes first = Dec(damaged);
+    EXPECT_EQ(first.size(), 18u);
+    EXPECT_EQ(reused.Run(damaged, false), first);
+    EXPECT_EQ(reused.Run(damaged, false), first);
+}

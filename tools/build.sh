@@ -1,0 +1,31 @@
+#!/usr/bin/env bash
+# Builds the given configurations (default: win32 win64 native) into build/<config>.
+#   win32   32-bit Windows (i686 MinGW-w64)
+#   win64   64-bit Windows (x86_64 MinGW-w64)
+#   native  Linux build of the parts that need no Windows, with sanitizers
+#   fuzz    Linux clang build of the fuzz targets
+#   bench   Linux release build without sanitizers, for benchmarks
+set -euo pipefail
+source "$(dirname "$0")/env.sh"
+
+configs=("$@")
+[ ${#configs[@]} -eq 0 ] && configs=(win32 win64 native)
+
+for c in "${configs[@]}"; do
+  dir="$ZM_BUILD/$c"
+  args=(-G Ninja -S "$ZM_ROOT" -B "$dir")
+  case "$c" in
+    win32) args+=(-DCMAKE_TOOLCHAIN_FILE="$ZM_ROOT/cmake/mingw-i686.cmake") ;;
+    win64) args+=(-DCMAKE_TOOLCHAIN_FILE="$ZM_ROOT/cmake/mingw-x86_64.cmake") ;;
+    native) args+=(-DCMAKE_CXX_COMPILER=g++ -DCMAKE_C_COMPILER=gcc) ;;
+    fuzz) args+=(-DCMAKE_CXX_COMPILER=clang++ -DCMAKE_C_COMPILER=clang -DZM_FUZZ=ON) ;;
+    bench) args+=(-DCMAKE_CXX_COMPILER=g++ -DCMAKE_C_COMPILER=gcc -DZM_SANITIZE=OFF -DCMAKE_BUILD_TYPE=Release) ;;
+    *) echo "unknown configuration: $c" >&2; exit 2 ;;
+  esac
+  if [ ! -f "$dir/build.ninja" ]; then
+    cmake "${args[@]}" >/dev/null
+  fi
+  echo "== building $c"
+  cmake --build "$dir" -- -j"$(nproc)" | grep -v '^\[' || true
+  test "${PIPESTATUS[0]}" -eq 0
+done
