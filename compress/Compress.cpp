@@ -1,6 +1,7 @@
 #include "compress/Compress.h"
 
 #include <cstdio>
+#include <cstring>
 #include <new>
 
 IMPLEMENT_DYNCREATE(CCompress, CLZSS)
@@ -62,8 +63,27 @@ CCompress::CCompress()
 
 CCompress::~CCompress()
 {
-    delete[] m_pOutBuf;
+    FreeOutBuf();
     delete[] m_pPiece;
+}
+
+bool CCompress::AllocOutBuf()
+{
+    // The buffer keeps the last N bytes written before it, which the decoder reads
+    // as its history after a flush.
+    BYTE* base = new (std::nothrow) BYTE[N + OUT_BUFFER_SIZE];
+    m_pOutBuf = base ? base + N : nullptr;
+    m_nOutBufFill = 0;
+    if (!base)
+        m_bWriteError = TRUE;
+    return base != nullptr;
+}
+
+void CCompress::FreeOutBuf()
+{
+    if (m_pOutBuf)
+        delete[] (m_pOutBuf - N);
+    m_pOutBuf = nullptr;
 }
 
 int CCompress::GetByte()
@@ -154,8 +174,11 @@ void CCompress::WriteArchive(HANDLE h, const void* data, DWORD size)
 
 void CCompress::FlushOut()
 {
-    if (m_pOutBuf && m_nOutBufFill)
+    if (m_pOutBuf && m_nOutBufFill) {
         WriteArchive(m_hFile, m_pOutBuf, m_nOutBufFill);
+        if (m_nOutBufFill >= (DWORD)N)
+            std::memcpy(m_pOutBuf - N, m_pOutBuf + m_nOutBufFill - N, N);
+    }
     m_nOutBufFill = 0;
 }
 
@@ -166,17 +189,13 @@ void CCompress::EncodeInto(HANDLE archive)
     DWORD zero = 0;
     WriteArchive(archive, &zero, 4);
 
-    m_pOutBuf = new (std::nothrow) BYTE[OUT_BUFFER_SIZE];
-    if (!m_pOutBuf)
-        m_bWriteError = TRUE;
-    m_nOutBufFill = 0;
+    AllocOutBuf();
     if (!m_bCancel) {
         StreamIo io{*this};
         EncodeWith(io);
     }
     FlushOut();
-    delete[] m_pOutBuf;
-    m_pOutBuf = nullptr;
+    FreeOutBuf();
     ResetProgress();
 
     SetFilePointer(archive, (LONG)codeSizePos, nullptr, FILE_BEGIN);
@@ -275,19 +294,13 @@ int CCompress::ExpandToFile(const BYTE* code, DWORD codeSize, LPCSTR path, DWORD
     m_hSource = INVALID_HANDLE_VALUE;
     BeginInput(code, codeSize);
     m_nOutLimit = plainSize;
-    m_pOutBuf = new (std::nothrow) BYTE[OUT_BUFFER_SIZE];
-    if (!m_pOutBuf)
-        m_bWriteError = TRUE;
-    m_nOutBufFill = 0;
+    AllocOutBuf();
     if (m_nTotal < m_nOut)
         m_nTotal = m_nOut;
-    if (!m_bCancel) {
-        StreamIo io{*this};
-        DecodeWith(io);
-    }
+    if (!m_bCancel)
+        DecodeFast();
     FlushOut();
-    delete[] m_pOutBuf;
-    m_pOutBuf = nullptr;
+    FreeOutBuf();
     ResetProgress();
     if (m_hFile != INVALID_HANDLE_VALUE)
         CloseHandle(m_hFile);
@@ -308,12 +321,159 @@ int CCompress::ExpandToMemory(const BYTE* code, BYTE* dest, DWORD codeSize, DWOR
     m_hSource = INVALID_HANDLE_VALUE;
     BeginInput(code, codeSize);
     m_nOutLimit = dest ? destSize : 0;
-    if (!m_bCancel) {
-        StreamIo io{*this};
-        DecodeWith(io);
-    }
+    if (!m_bCancel)
+        DecodeFast();
     ResetProgress();
     if (outCount)
         *outCount = m_nOut;
     return 0;
+}
+
+// The decoder of DecodeWith for this stream's input and output, without the ring:
+// a match reads the output written before it (the destination block, or the
+// output buffer whose last N bytes are kept in front of it across flushes), and
+// positions never written read as the ring's starting contents. It gives exactly
+// the bytes and counts of the byte-at-a-time decoder, also for damaged code.
+void CCompress::DecodeFast()
+{
+    const BYTE* in = m_pIn;
+    const BYTE* const end = m_pIn + m_nInLeft;
+    const bool toFile = m_nOutMode == 0;
+    BYTE* out = toFile ? m_pOutBuf : m_pOut;
+    DWORD produced = 0;
+    DWORD room = RoomAt(out, produced);
+
+    while (!m_bCancel) {
+        if ((DWORD)(end - in) <= m_nProgressMark) {
+            m_nInLeft = (DWORD)(end - in);
+            UpdateProgress();
+        }
+        if (in >= end)
+            break;
+        unsigned flags = *in++;
+        BYTE* const groupStart = out;
+        // Eight literals in a row, with input and room for all of them.
+        if (flags == 0xFF && end - in >= 8 && room >= 8) {
+            std::memcpy(out, in, 8);
+            in += 8;
+            out += 8;
+            room -= 8;
+            produced += 8;
+            continue;
+        }
+        if (end - in >= 16 && room >= 8 * 24 && produced >= N) {
+            // Input and room for a whole group, and a full history behind the
+            // output: no bounds to check per item.
+            for (int item = 0; item < 8; item++, flags >>= 1) {
+                if (flags & 1) {
+                    *out++ = *in++;
+                    continue;
+                }
+                unsigned pos = in[0] | ((in[1] & 0xF0u) << 4);
+                unsigned len = (in[1] & 0x0Fu) + THRESHOLD + 1;
+                in += 2;
+                unsigned dist = ((START + produced + (DWORD)(out - groupStart)) - pos) & (N - 1);
+                if (!dist)
+                    dist = N;
+                const BYTE* src = out - dist;
+                if (dist >= 8) {
+                    std::memcpy(out, src, 8);
+                    std::memcpy(out + 8, src + 8, 8);
+                    std::memcpy(out + 16, src + 16, 8);
+                } else {
+                    for (unsigned k = 0; k < len; k++)
+                        out[k] = src[k];
+                }
+                out += len;
+            }
+            DWORD n = (DWORD)(out - groupStart);
+            room -= n;
+            produced += n;
+            continue;
+        }
+        for (int item = 0; item < 8; item++, flags >>= 1) {
+            if (flags & 1) {
+                if (in >= end)
+                    goto done;
+                if (!room && !MakeRoom(out, produced, room))
+                    goto done;
+                *out++ = *in++;
+                room--;
+                produced++;
+                continue;
+            }
+            if (end - in < 2) {
+                in = end; // a match without its second byte produces nothing
+                goto done;
+            }
+            unsigned pos = in[0] | ((in[1] & 0xF0u) << 4);
+            unsigned len = (in[1] & 0x0Fu) + THRESHOLD + 1;
+            in += 2;
+            unsigned dist = ((START + produced) - pos) & (N - 1);
+            if (!dist)
+                dist = N;
+            if (produced >= dist && room >= 24 && dist >= 8) {
+                // Whole source behind the output, eight bytes at a time; bytes
+                // written past len are rewritten by the next items.
+                const BYTE* src = out - dist;
+                std::memcpy(out, src, 8);
+                std::memcpy(out + 8, src + 8, 8);
+                std::memcpy(out + 16, src + 16, 8);
+            } else if (produced >= dist && room >= len) {
+                const BYTE* src = out - dist;
+                for (unsigned k = 0; k < len; k++)
+                    out[k] = src[k];
+            } else {
+                for (unsigned k = 0; k < len; k++) {
+                    if (!room && !MakeRoom(out, produced, room))
+                        goto done;
+                    *out = produced >= dist ? out[-(ptrdiff_t)dist]
+                                            : (((pos + k) & (N - 1)) < (unsigned)START ? ' ' : 0);
+                    out++;
+                    room--;
+                    produced++;
+                }
+                continue;
+            }
+            out += len;
+            room -= len;
+            produced += len;
+        }
+    }
+done:
+    if ((DWORD)(end - in) <= m_nProgressMark && !m_bCancel) {
+        m_nInLeft = (DWORD)(end - in);
+        UpdateProgress();
+    }
+    m_pIn = in;
+    m_nInLeft = (DWORD)(end - in);
+    m_nOut = m_bOverflow ? m_nOutLimit + 1 : produced;
+    if (toFile && m_pOutBuf)
+        m_nOutBufFill = (DWORD)(out - m_pOutBuf);
+}
+
+DWORD CCompress::RoomAt(BYTE* out, DWORD produced) const
+{
+    DWORD toLimit = m_nOutLimit - produced;
+    if (m_nOutMode != 0)
+        return toLimit;
+    if (!m_pOutBuf)
+        return 0;
+    DWORD toFlush = OUT_BUFFER_SIZE - (DWORD)(out - m_pOutBuf);
+    return toFlush < toLimit ? toFlush : toLimit;
+}
+
+bool CCompress::MakeRoom(BYTE*& out, DWORD produced, DWORD& room)
+{
+    if (produced >= m_nOutLimit) {
+        m_bOverflow = true;
+        return false;
+    }
+    if (m_nOutMode != 0 || !m_pOutBuf)
+        return false;
+    m_nOutBufFill = (DWORD)(out - m_pOutBuf);
+    FlushOut();
+    out = m_pOutBuf;
+    room = RoomAt(out, produced);
+    return room > 0;
 }

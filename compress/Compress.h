@@ -66,6 +66,11 @@ private:
     void FlushOut();
     void WriteArchive(HANDLE h, const void* data, DWORD size);
     void EncodeInto(HANDLE archive);
+    void DecodeFast();
+    DWORD RoomAt(BYTE* out, DWORD produced) const;
+    bool MakeRoom(BYTE*& out, DWORD produced, DWORD& room);
+    bool AllocOutBuf();
+    void FreeOutBuf();
 
     // Input read from a file in pieces when it is not all in memory.
     HANDLE m_hSource;

@@ -46,34 +46,39 @@ void CLZSS::InsertNode(int r)
     int cmp = 1;
     int p = N + 1 + key[0];
     m_rson[r] = m_lson[r] = NIL;
-    m_matchLength = 0;
+    // The best match is kept in locals while walking: the tree stores could
+    // otherwise alias the members and force them through memory.
+    int bestLength = 0, bestPosition = m_matchPosition;
     for (;;) {
+        int* link;
         if (cmp >= 0) {
-            if (m_bCancel)
-                return;
-            if (m_rson[p] != NIL)
-                p = m_rson[p];
-            else {
-                m_rson[p] = r;
-                m_dad[r] = p;
+            if (m_bCancel) {
+                m_matchLength = bestLength;
+                m_matchPosition = bestPosition;
                 return;
             }
+            link = &m_rson[p];
         } else {
-            if (m_lson[p] != NIL)
-                p = m_lson[p];
-            else {
-                m_lson[p] = r;
-                m_dad[r] = p;
-                return;
-            }
+            link = &m_lson[p];
         }
+        int next = *link;
+        if (next == NIL) {
+            *link = r;
+            m_dad[r] = p;
+            m_matchLength = bestLength;
+            m_matchPosition = bestPosition;
+            return;
+        }
+        p = next;
         int i = MatchLength(key, &m_ring[p], cmp);
-        if (i > m_matchLength) {
-            m_matchPosition = p;
-            if ((m_matchLength = i) >= F)
+        if (i > bestLength) {
+            bestPosition = p;
+            if ((bestLength = i) >= F)
                 break;
         }
     }
+    m_matchLength = bestLength;
+    m_matchPosition = bestPosition;
     m_dad[r] = m_dad[p];
     m_lson[r] = m_lson[p];
     m_rson[r] = m_rson[p];

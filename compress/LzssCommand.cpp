@@ -1,11 +1,13 @@
 #include "compress/LzssCommand.h"
 
+#include "compress/Compress.h"
 #include "compress/LZSS.h"
 #include "compress/LzssBaseline.h"
 
 #include <chrono>
 #include <cstdio>
 #include <cstring>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -134,45 +136,59 @@ Bytes BinaryCorpus(size_t size)
     return out;
 }
 
-template <class F> double SecondsPerRun(F f)
+double Seconds(const std::function<void()>& f)
 {
     using clock = std::chrono::steady_clock;
-    int runs = 0;
     clock::time_point start = clock::now();
-    double elapsed = 0;
-    do {
-        f();
-        runs++;
-        elapsed = std::chrono::duration<double>(clock::now() - start).count();
-    } while (elapsed < 0.4 && runs < 50);
-    return elapsed / runs;
+    f();
+    return std::chrono::duration<double>(clock::now() - start).count();
 }
 
 bool BenchOne(const std::string& name, const Bytes& data)
 {
     CMemoryCoder* coder = new CMemoryCoder;
+    // Decoding as the restore side runs it: a stream expanding into memory.
+    CCompress* stream = new CCompress;
     Bytes code, plain, baseCode, basePlain;
-    double enc = SecondsPerRun([&] { code = coder->Encode(data); });
-    double dec = SecondsPerRun([&] { plain = coder->Decode(code); });
-    double baseEnc = SecondsPerRun([&] {
-        CLzssBaseline b(data.data(), data.size());
-        b.Encode();
-        baseCode.swap(b.m_out);
-    });
-    double baseDec = SecondsPerRun([&] {
-        CLzssBaseline b(baseCode.data(), baseCode.size());
-        b.Decode();
-        basePlain.swap(b.m_out);
-    });
+    std::function<void()> runs[4] = {
+        [&] { code = coder->Encode(data); },
+        [&] {
+            CLzssBaseline b(data.data(), data.size());
+            b.Encode();
+            baseCode.swap(b.m_out);
+        },
+        [&] {
+            plain.assign(data.size(), 0);
+            DWORD n = 0;
+            stream->ExpandToMemory(code.data(), plain.data(), (DWORD)code.size(), &n,
+                                   (DWORD)plain.size());
+            plain.resize(n < plain.size() ? n : plain.size());
+        },
+        [&] {
+            CLzssBaseline b(baseCode.data(), baseCode.size());
+            b.Decode();
+            basePlain.swap(b.m_out);
+        },
+    };
+    // The four runs take turns, and each keeps its fastest time: the figures least
+    // disturbed by whatever else the machine is doing, and disturbed alike.
+    double best[4] = {1e30, 1e30, 1e30, 1e30};
+    for (int round = 0; round < 5; round++)
+        for (int k = 0; k < 4; k++) {
+            double t = Seconds(runs[k]);
+            if (t < best[k])
+                best[k] = t;
+        }
     delete coder;
+    delete stream;
     bool same = code == baseCode && plain == data && basePlain == data;
     double mb = data.size() / 1e6;
     std::printf("%s: %zu bytes, code %zu bytes (%.1f%%)\n", name.c_str(), data.size(), code.size(),
                 data.empty() ? 0.0 : 100.0 * code.size() / data.size());
-    std::printf("  encode: %8.2f MB/s, baseline %8.2f MB/s, ratio %.2f\n", mb / enc, mb / baseEnc,
-                baseEnc / enc);
-    std::printf("  decode: %8.2f MB/s, baseline %8.2f MB/s, ratio %.2f\n", mb / dec, mb / baseDec,
-                baseDec / dec);
+    std::printf("  encode: %8.2f MB/s, baseline %8.2f MB/s, ratio %.2f\n", mb / best[0],
+                mb / best[1], best[1] / best[0]);
+    std::printf("  decode: %8.2f MB/s, baseline %8.2f MB/s, ratio %.2f\n", mb / best[2],
+                mb / best[3], best[3] / best[2]);
     std::printf("  code identical to baseline: %s\n", same ? "yes" : "NO");
     return same;
 }

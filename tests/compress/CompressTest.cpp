@@ -145,6 +145,14 @@ TEST(Compress, CodeOfExactlyFourMebibytesAndLargerBlocks)
     c->ExpandToMemory(file.data() + 8, back.data(), codeSize, &n, (DWORD)back.size());
     EXPECT_EQ(n, big.size());
     EXPECT_TRUE(back == big);
+
+    // Expanding more than one output buffer into a file: matches reach back
+    // across the point where the buffer was written out.
+    Bytes text = TextBytes(6u << 20, 12);
+    file = CompressBlocks(dir, {text});
+    c->ExpandToFile(file.data() + 8, U32(file, 4), (dir / "text.out").c_str(), (DWORD)text.size());
+    EXPECT_EQ(c->m_nOut, text.size());
+    EXPECT_TRUE(ReadFileBytes(dir / "text.out") == text);
     delete c;
 }
 
@@ -228,5 +236,69 @@ TEST(Compress, CancelDuringExpansionDeletesThePartlyWrittenFile)
     CloseHandle(t);
     EXPECT_TRUE(c->m_bCancel);
     EXPECT_FALSE(FileExistsAt(dir / "partial.out"));
+    delete c;
+}
+
+namespace {
+// The codec's own byte-at-a-time decoding, for comparison with the stream's.
+class CReferenceDecoder : public CLZSS {
+public:
+    Bytes Decode(const Bytes& code)
+    {
+        in = &code;
+        pos = 0;
+        out.clear();
+        CLZSS::Decode();
+        return out;
+    }
+    int GetByte() override { return pos < in->size() ? (*in)[pos++] : -1; }
+    void PutByte(int c) override { out.push_back((unsigned char)c); }
+
+private:
+    const Bytes* in = nullptr;
+    size_t pos = 0;
+    Bytes out;
+};
+} // namespace
+
+TEST(Compress, StreamDecodingEqualsTheCodecOnAnyCode)
+{
+    // Valid codes of many shapes, and damaged ones (random bytes, cut and
+    // flipped codes): the stream gives the codec's bytes, into memory and into a
+    // file, whatever the destination size.
+    CScratchDir dir;
+    CReferenceDecoder ref;
+    CCompress* c = new CCompress;
+    std::vector<Bytes> codes;
+    for (unsigned seed = 1; seed <= 40; seed++) {
+        size_t size = (seed * 7919) % 30000 + seed;
+        Bytes plain = seed % 3 ? TextBytes(size, seed) : RandomBytes(size, seed);
+        Bytes file = CompressBlocks(dir, {plain});
+        Bytes code(file.begin() + 8, file.end());
+        codes.push_back(code);
+        Bytes flipped = code;
+        for (size_t i = seed; i < flipped.size(); i += 97 + seed)
+            flipped[i] ^= (unsigned char)(1 << (i % 8));
+        codes.push_back(flipped);
+        codes.push_back(Bytes(code.begin(), code.begin() + code.size() * seed / 41));
+        codes.push_back(RandomBytes(seed * 300, seed + 1000));
+    }
+    for (size_t k = 0; k < codes.size(); k++) {
+        const Bytes& code = codes[k];
+        Bytes expect = ref.Decode(code);
+        for (DWORD cap : {(DWORD)expect.size(), (DWORD)expect.size() / 2, (DWORD)expect.size() + 5}) {
+            Bytes dest(cap + 32, 0xAB);
+            DWORD n = 0;
+            c->ExpandToMemory(code.data(), dest.data(), (DWORD)code.size(), &n, cap);
+            size_t kept = expect.size() < cap ? expect.size() : cap;
+            ASSERT_EQ(n, expect.size() > cap ? cap + 1 : expect.size()) << "code " << k;
+            ASSERT_TRUE(std::equal(expect.begin(), expect.begin() + kept, dest.begin())) << "code " << k;
+            ASSERT_EQ(Bytes(dest.begin() + cap, dest.end()), Bytes(32, 0xAB)) << "code " << k;
+
+            c->ExpandToFile(code.data(), (DWORD)code.size(), (dir / "d.out").c_str(), cap);
+            ASSERT_EQ(ReadFileBytes(dir / "d.out"), Bytes(expect.begin(), expect.begin() + kept))
+                << "code " << k;
+        }
+    }
     delete c;
 }
