@@ -1,0 +1,96 @@
+// Scanner: writes a report (.zmr) of the chosen directory trees, registry roots,
+// settings files and DOS start-up files, one section per kind, each entry's
+// descriptor patched in place once its record block is written. The directory and
+// registry walks are also used in place by other engines: to count what they are
+// about to archive (mode 2) and to empty a directory before restoring into it
+// (mode 1).
+#pragma once
+
+#include "framework/ListCtrl.h"
+#include "framework/WinThread.h"
+#include "framework/Wnd.h"
+
+class CScan : public CWinThread {
+    DECLARE_DYNCREATE(CScan)
+public:
+    enum { MODE_RECORD = 0, MODE_DELETE = 1, MODE_COUNT = 2 };
+    // Record types of a report.
+    enum : BYTE {
+        REC_DIRECTORY = 1, REC_FILE = 2, REC_KEY = 3, REC_VALUE = 4, REC_LINE = 6
+    };
+    // Images of the progress list lines.
+    enum { IMAGE_RUNNING = 0, IMAGE_DONE = 1, IMAGE_PENDING = 2 };
+    enum { VALUE_NAME_SIZE = 260, VALUE_DATA_SIZE = 4096, WRITE_BUFFER_SIZE = 65536 };
+
+    CScan();
+    ~CScan() override;
+
+    BOOL InitInstance() override;
+    int Run() override;
+
+    // Owner page (its sheet gets the finish notification), progress list and
+    // status text; any of them may be null.
+    void SetTargets(CWnd* pPage, CListCtrl* pList, CWnd* pStatus);
+    // Replaces m_pszReportPath by a heap copy of path (null clears it).
+    void SetReportPath(const char* path);
+
+    // Walks the tree below path: mode 0 writes its records to the report, mode 1
+    // deletes everything in it and then the directory itself, mode 2 counts its
+    // entries into m_nRecords. Links and junctions are never walked into.
+    void ScanDirectory(const char* path, int mode);
+    // Walks the key tree below root at the relative path (empty for the root):
+    // mode 0 writes key and value records, mode 2 counts the keys.
+    void ScanKey(HKEY root, const char* path, int mode);
+    // Writes one line record per line of the text file.
+    void ScanTextFile(const char* path);
+
+    HANDLE m_hReport;
+    CListCtrl* m_pList;
+    CWnd* m_pStatus;
+    BYTE m_recType;
+    WORD m_recLen;
+    CWnd* m_pPage;
+    DWORD m_nRecords;
+    volatile BYTE m_bCancel;
+    char* m_pszReportPath;
+
+    // Set when the report could not be created or a write to it failed (the
+    // partial file is then removed at the end of Run).
+    BYTE m_bReportFailed;
+
+protected:
+    // Progress list operations, skipped by Run when there is no list; a console
+    // front end overrides them to print the lines instead.
+    virtual bool HasProgressList() const;
+    virtual void AddProgressLine(const char* text);
+    virtual void SetProgressImage(int line, int image);
+    void SetStatusText(const char* text);
+
+private:
+    void WriteSection(int section, int firstLine);
+    int SectionEntryCount(int section) const;
+    void EntryName(int section, int index, char* name) const;
+    void WriteEntryRecords(int section, int index);
+
+    void WriteBytes(const void* data, DWORD size);
+    void WriteWord(WORD value) { WriteBytes(&value, 2); }
+    void WriteDword(DWORD value) { WriteBytes(&value, 4); }
+    // Type, u16 name length and name; false (nothing written) when the name is
+    // longer than a u16 length can tell.
+    bool BeginRecord(BYTE type, const char* name, size_t length);
+    bool Flush();
+    bool PatchDescriptor(DWORD position, DWORD start, DWORD length, DWORD count);
+    void WriteTextLine(const BYTE* line, size_t length);
+    static bool IsLinkedDirectory(const char* path);
+
+    int m_nFirstLine;                  // index of the first progress line of this scan
+    ULONGLONG m_nReportSize;           // bytes written to the report (buffer included)
+    BYTE* m_pWriteBuffer;              // write buffer of Run, null outside it
+    DWORD m_nWriteFill;
+    char m_szValueName[VALUE_NAME_SIZE];
+    BYTE m_valueData[VALUE_DATA_SIZE];
+};
+
+// The handle of a predefined root from its 32-bit code (sign-extended on 64-bit
+// Windows, as the system's own constants are).
+inline HKEY RootKeyHandle(DWORD code) { return (HKEY)(ULONG_PTR)(LONG_PTR)(LONG)code; }

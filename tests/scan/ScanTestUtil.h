@@ -1,0 +1,24 @@
+// Small helpers of the scanner tests: files, directories and a registry subtree
+// of the test's own under HKCU\Software\ZelmoraTest, removed afterwards.
+#pragma once
+
+#include "framework/Platform.h"
+
+#include <cstring>
+#include <string>
+
+void MakeDir(const std::string& path);
+void MakeFile(const std::string& path, const std::string& contents);
+
+class CTestKey {
+public:
+    explicit CTestKey(const char* name);
+    ~CTestKey();
+    // Path of the subtree relative to HKEY_CURRENT_USER.
+    const std::string& Path() const { return m_path; }
+    void Create(const char* sub);
+    void Set(const char* sub, const char* name, DWORD type, const void* data, DWORD size);
+
+private:
+    std::string m_path;
+};
