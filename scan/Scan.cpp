@@ -330,6 +330,41 @@ bool CScan::BeginRecord(BYTE type, const char* name, size_t length)
 // ---------------------------------------------------------------------------
 // Directory walk
 
+namespace {
+
+typedef DWORD(WINAPI* FinalPathFunc)(HANDLE, LPSTR, DWORD, DWORD);
+
+// The system's final-path query where there is one (not before Windows Vista).
+FinalPathFunc FinalPathQuery()
+{
+    static FinalPathFunc func = (FinalPathFunc)(void*)GetProcAddress(
+        GetModuleHandleA("kernel32.dll"), "GetFinalPathNameByHandleA");
+    return func;
+}
+
+// Path of the file or directory that path opens, with every link on the way
+// resolved; false when it cannot be opened or told.
+bool FinalPath(const char* path, char* out, DWORD size)
+{
+    FinalPathFunc query = FinalPathQuery();
+    char plain[MAX_PATH];
+    size_t length = std::strlen(path);
+    if (!query || length == 0 || length >= sizeof plain)
+        return false;
+    std::memcpy(plain, path, length + 1);
+    if (length > 3 && plain[length - 1] == '\\')
+        plain[length - 1] = 0;
+    HANDLE h = CreateFileA(plain, 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                           OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    if (h == INVALID_HANDLE_VALUE)
+        return false;
+    DWORD n = query(h, out, size, 0);
+    CloseHandle(h);
+    return n > 0 && n < size;
+}
+
+} // namespace
+
 bool CScan::IsLinkedDirectory(const char* path)
 {
     char plain[MAX_PATH];
@@ -343,6 +378,19 @@ bool CScan::IsLinkedDirectory(const char* path)
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_REPARSE_POINT);
 }
 
+bool CScan::IsOwnFile(const char* finalDir, const char* full, const char* name)
+{
+    char expected[3 * MAX_PATH + 8];
+    char finalFile[2 * MAX_PATH + 8];
+    if (!finalDir || std::strlen(finalDir) + std::strlen(name) >= sizeof expected ||
+        !FinalPath(full, finalFile, sizeof finalFile))
+        return false;
+    std::strcpy(expected, finalDir);
+    std::strcat(expected, name);
+    return CompareStringA(LOCALE_SYSTEM_DEFAULT, NORM_IGNORECASE, finalFile, -1, expected, -1) ==
+           CSTR_EQUAL;
+}
+
 void CScan::ScanDirectory(const char* path, int mode)
 {
     // An empty path would name the root of the current drive.
@@ -352,6 +400,19 @@ void CScan::ScanDirectory(const char* path, int mode)
     // its contents belong to another tree.
     if (mode == MODE_DELETE && IsLinkedDirectory(path))
         return;
+
+    // Where the system can tell, the resolved path of the directory, against which
+    // each file is checked before it is deleted: a symbolic link to a file that
+    // does not carry the reparse-point attribute (Wine shows Unix links to files
+    // as plain files) would otherwise take its target with it.
+    char finalDir[2 * MAX_PATH + 8];
+    bool checkFiles = mode == MODE_DELETE && FinalPathQuery() != nullptr;
+    bool haveFinalDir = checkFiles && FinalPath(path, finalDir, sizeof finalDir - 1);
+    if (haveFinalDir) {
+        size_t n = std::strlen(finalDir);
+        if (n > 0 && finalDir[n - 1] != '\\')
+            std::strcpy(finalDir + n, "\\");
+    }
 
     char pattern[MAX_PATH + 8];
     HANDLE find = INVALID_HANDLE_VALUE;
@@ -390,18 +451,17 @@ void CScan::ScanDirectory(const char* path, int mode)
                 break;
             case MODE_DELETE:
                 if (link) {
-                    // The link itself goes, never what it points to.
-                    BOOL gone = directory ? RemoveDirectoryA(full) : DeleteFileA(full);
-                    if (!gone) {
-                        SetFileAttributesA(full, FILE_ATTRIBUTE_NORMAL);
-                        if (directory)
-                            RemoveDirectoryA(full);
-                        else
-                            DeleteFileA(full);
-                    }
+                    // The link itself goes, never what it points to; its
+                    // attributes are left alone, since setting them may reach
+                    // the target.
+                    if (directory)
+                        RemoveDirectoryA(full);
+                    else
+                        DeleteFileA(full);
                 } else if (directory) {
                     ScanDirectory(full, MODE_DELETE);
-                } else {
+                } else if (!checkFiles || IsOwnFile(haveFinalDir ? finalDir : nullptr, full,
+                                                    fd.cFileName)) {
                     SetFileAttributesA(full, FILE_ATTRIBUTE_NORMAL);
                     DeleteFileA(full);
                 }

@@ -82,6 +82,9 @@ private:
     bool PatchDescriptor(DWORD position, DWORD start, DWORD length, DWORD count);
     void WriteTextLine(const BYTE* line, size_t length);
     static bool IsLinkedDirectory(const char* path);
+    // True when full (the entry name in the directory whose resolved path is
+    // finalDir, ending in a backslash) resolves to itself, not through a link.
+    static bool IsOwnFile(const char* finalDir, const char* full, const char* name);
 
     int m_nFirstLine;                  // index of the first progress line of this scan
     ULONGLONG m_nReportSize;           // bytes written to the report (buffer included)

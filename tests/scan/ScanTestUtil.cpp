@@ -84,3 +84,40 @@ void CTestKey::Set(const char* sub, const char* name, DWORD type, const void* da
     EXPECT_EQ(RegSetValueExA(key, name, 0, type, (const BYTE*)data, size), ERROR_SUCCESS);
     RegCloseKey(key);
 }
+
+namespace {
+typedef char*(CDECL* UnixNameFunc)(LPCWSTR);
+typedef LONG(CDECL* SpawnFunc)(char* const argv[], int wait);
+
+std::string UnixName(UnixNameFunc func, const std::string& path)
+{
+    WCHAR wide[MAX_PATH];
+    if (!MultiByteToWideChar(CP_ACP, 0, path.c_str(), -1, wide, MAX_PATH))
+        return std::string();
+    char* unix = func(wide);
+    if (!unix)
+        return std::string();
+    std::string result = unix;
+    HeapFree(GetProcessHeap(), 0, unix);
+    return result;
+}
+} // namespace
+
+bool MakeUnixSymlink(const std::string& target, const std::string& link)
+{
+    UnixNameFunc unixName = (UnixNameFunc)(void*)GetProcAddress(GetModuleHandleA("kernel32.dll"),
+                                                                "wine_get_unix_file_name");
+    SpawnFunc spawn =
+        (SpawnFunc)(void*)GetProcAddress(GetModuleHandleA("ntdll.dll"), "__wine_unix_spawnvp");
+    if (!unixName || !spawn)
+        return false;
+    size_t slash = link.find_last_of('\\');
+    std::string unixTarget = UnixName(unixName, target);
+    std::string unixParent = UnixName(unixName, link.substr(0, slash));
+    if (unixTarget.empty() || unixParent.empty())
+        return false;
+    std::string unixLink = unixParent + "/" + link.substr(slash + 1);
+    char* argv[] = {(char*)"/bin/ln", (char*)"-s", (char*)unixTarget.c_str(),
+                    (char*)unixLink.c_str(), nullptr};
+    return spawn(argv, 1) == 0 && GetFileAttributesA(link.c_str()) != INVALID_FILE_ATTRIBUTES;
+}

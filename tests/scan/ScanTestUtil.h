@@ -22,3 +22,7 @@ public:
 private:
     std::string m_path;
 };
+
+// Under Wine: makes a Unix symbolic link at link (a Windows path) pointing to the
+// Windows path target. False elsewhere (the caller skips).
+bool MakeUnixSymlink(const std::string& target, const std::string& link);

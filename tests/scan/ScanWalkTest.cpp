@@ -161,3 +161,63 @@ TEST(ScanObject, ConstructionSetsBusyAndClearsCancel)
     EXPECT_STREQ(scan.GetRuntimeClass()->m_lpszClassName, "CScan");
     g_bEngineBusy = 0;
 }
+
+namespace {
+
+// A tree holding a real file, a link to a directory outside it and a link to a
+// file outside it.
+class ScanLinks : public ScanWalk {
+protected:
+    void SetUp() override
+    {
+        ScanWalk::SetUp();
+        tree = dir / "tree";
+        outside = dir / "outside";
+        MakeDir(tree);
+        MakeDir(outside);
+        MakeDir(outside + "\\target");
+        MakeFile(outside + "\\target\\precious.txt", "precious");
+        MakeFile(outside + "\\file.txt", "file");
+        MakeFile(tree + "\\own.txt", "own");
+        if (!MakeUnixSymlink(outside + "\\target", tree + "\\dirlink") ||
+            !MakeUnixSymlink(outside + "\\file.txt", tree + "\\filelink"))
+            GTEST_SKIP() << "Unix links can only be made under Wine";
+    }
+    void ExpectOutsideIntact()
+    {
+        EXPECT_TRUE(FileExistsAt(outside + "\\target\\precious.txt"));
+        EXPECT_TRUE(FileExistsAt(outside + "\\file.txt"));
+        EXPECT_EQ(GetFileAttributesA((outside + "\\file.txt").c_str()) & FILE_ATTRIBUTE_READONLY,
+                  0u);
+    }
+    std::string tree, outside;
+};
+
+} // namespace
+
+TEST_F(ScanLinks, DeleteModeNeverReachesThroughLinks)
+{
+    SetFileAttributesA((outside + "\\file.txt").c_str(), FILE_ATTRIBUTE_ARCHIVE);
+    CScan scan;
+    scan.ScanDirectory(tree.c_str(), CScan::MODE_DELETE);
+    EXPECT_FALSE(FileExistsAt(tree + "\\own.txt"));
+    ExpectOutsideIntact();
+    g_bEngineBusy = 0;
+}
+
+TEST_F(ScanLinks, DeleteModeOfALinkedDirectoryItselfDoesNothing)
+{
+    CScan scan;
+    scan.ScanDirectory((tree + "\\dirlink\\").c_str(), CScan::MODE_DELETE);
+    scan.ScanDirectory((tree + "\\dirlink").c_str(), CScan::MODE_DELETE);
+    ExpectOutsideIntact();
+    g_bEngineBusy = 0;
+}
+
+TEST_F(ScanLinks, CountModeCountsALinkedDirectoryButDoesNotWalkIt)
+{
+    CScan scan;
+    scan.ScanDirectory(tree.c_str(), CScan::MODE_COUNT);
+    EXPECT_EQ(scan.m_nRecords, 3u); // own.txt, dirlink, filelink
+    g_bEngineBusy = 0;
+}
