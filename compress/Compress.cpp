@@ -8,10 +8,7 @@ IMPLEMENT_DYNCREATE(CCompress, CLZSS)
 
 DWORD CCompress::s_nLastTenth = 0;
 
-namespace {
-// Largest piece of a file held in memory at once while compressing it.
-const DWORD kMaxPiece = 16u << 20;
-} // namespace
+DWORD CCompress::s_nMaxPiece = 16u << 20;
 
 // Inlined twin of GetByte/PutByte for the coding loops.
 struct CCompress::StreamIo {
@@ -233,9 +230,9 @@ int CCompress::CompressFile(LPCSTR path, HANDLE archive)
         return 0;
     }
 
-    m_nPieceSize = size < kMaxPiece ? size : kMaxPiece;
+    m_nPieceSize = size < s_nMaxPiece ? size : s_nMaxPiece;
     m_pPiece = new (std::nothrow) BYTE[m_nPieceSize];
-    while (!m_pPiece && m_nPieceSize > 65536) {
+    while (!m_pPiece && m_nPieceSize > 4096) {
         m_nPieceSize /= 2;
         m_pPiece = new (std::nothrow) BYTE[m_nPieceSize];
     }

@@ -52,6 +52,9 @@ public:
 
     // Last item-progress value shown, shared by every stream of the process.
     static DWORD s_nLastTenth;
+    // Largest piece of a file held in memory at once while compressing it (a
+    // larger file is read piece by piece: the code is the same).
+    static DWORD s_nMaxPiece;
 
 protected:
     void ResetProgress();

@@ -156,6 +156,25 @@ TEST(Compress, CodeOfExactlyFourMebibytesAndLargerBlocks)
     delete c;
 }
 
+TEST(Compress, LargeFilesAreReadInPiecesWithTheSameCode)
+{
+    CScratchDir dir;
+    Bytes data = TextBytes(300000, 21);
+    ASSERT_TRUE(WriteFileBytes(dir / "large.bin", data));
+    Bytes whole = CompressBlocks(dir, {data});
+    DWORD saved = CCompress::s_nMaxPiece;
+    CCompress::s_nMaxPiece = 4096 + 17;
+    std::string arc = dir / "pieces.bin";
+    HANDLE h = CreateArchive(arc);
+    CCompress* c = new CCompress;
+    c->CompressFile((dir / "large.bin").c_str(), h);
+    CloseHandle(h);
+    CCompress::s_nMaxPiece = saved;
+    EXPECT_FALSE(c->m_bShortRead);
+    delete c;
+    EXPECT_TRUE(ReadFileBytes(arc) == whole);
+}
+
 TEST(Compress, ExpansionNeverWritesPastTheDeclaredSize)
 {
     CScratchDir dir;
