@@ -14,10 +14,16 @@ void CLzssBaseline::PutByte(int c) { m_out.push_back((unsigned char)c); }
 
 void CLzssBaseline::InitTree()
 {
-    for (int i = N + 1; i <= N + 256; i++)
+    for (int i = N + 1; i <= N + 256; i++) {
+        if (m_bCancel)
+            return;
         m_rson[i] = NIL;
-    for (int i = 0; i < N; i++)
+    }
+    for (int i = 0; i < N; i++) {
+        if (m_bCancel)
+            return;
         m_dad[i] = NIL;
+    }
 }
 
 void CLzssBaseline::InsertNode(int r)
@@ -108,16 +114,27 @@ void CLzssBaseline::Encode()
     codeptr = mask = 1;
     s = 0;
     r = N - F;
-    for (i = s; i < r; i++)
+    for (i = s; i < r; i++) {
+        if (m_bCancel)
+            return;
         m_ring[i] = ' ';
+    }
     std::memset(m_ring + r, 0, sizeof(m_ring) - r);
-    for (len = 0; len < F && (c = GetByte()) != -1; len++)
+    for (len = 0; len < F && (c = GetByte()) != -1; len++) {
         m_ring[r + len] = (unsigned char)c;
+        if (m_bCancel)
+            return;
+    }
     if (len == 0)
         return;
-    for (i = 1; i <= F; i++)
+    for (i = 1; i <= F; i++) {
+        if (m_bCancel)
+            return;
         InsertNode(r - i);
+    }
     InsertNode(r);
+    if (m_bCancel)
+        return;
     do {
         if (m_matchLength > len)
             m_matchLength = len;
@@ -138,6 +155,8 @@ void CLzssBaseline::Encode()
         }
         last = m_matchLength;
         for (i = 0; i < last && (c = GetByte()) != -1; i++) {
+            if (m_bCancel)
+                return;
             DeleteNode(s);
             m_ring[s] = (unsigned char)c;
             if (s < F - 1)
@@ -153,6 +172,8 @@ void CLzssBaseline::Encode()
             if (--len)
                 InsertNode(r);
         }
+        if (len > 0 && m_bCancel)
+            return;
     } while (len > 0);
     if (codeptr > 1)
         for (i = 0; i < codeptr; i++)
@@ -167,6 +188,8 @@ void CLzssBaseline::Decode()
         m_ring[i] = ' ';
     r = N - F;
     flags = 0;
+    if (m_bCancel)
+        return;
     for (;;) {
         if (((flags >>= 1) & 256) == 0) {
             if ((c = GetByte()) == -1)
@@ -187,11 +210,15 @@ void CLzssBaseline::Decode()
             i |= ((j & 0xf0) << 4);
             j = (j & 0x0f) + THRESHOLD;
             for (k = 0; k <= j; k++) {
+                if (m_bCancel)
+                    return;
                 c = m_ring[(i + k) & (N - 1)];
                 PutByte(c);
                 m_ring[r++] = (unsigned char)c;
                 r &= (N - 1);
             }
         }
+        if (m_bCancel)
+            return;
     }
 }

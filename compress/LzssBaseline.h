@@ -1,6 +1,7 @@
 // Plain reference coder for the benchmark: the same LZSS algorithm written out
-// directly, byte at a time, with every byte through a virtual call and the match
-// comparison one byte at a time. It must produce exactly the code of CLZSS.
+// directly, byte at a time, with every byte through a virtual call, the match
+// comparison one byte at a time and the cancel flag polled where the codec polls
+// it. It must produce exactly the code of CLZSS.
 #pragma once
 
 #include <cstddef>
