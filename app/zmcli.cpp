@@ -1,4 +1,5 @@
 // zmcli: runs the engines from the command line, one subcommand per engine.
+#include "compare/CompareCommand.h"
 #include "compress/LzssCommand.h"
 
 #include <cstdio>
@@ -8,6 +9,8 @@ int main(int argc, char** argv)
 {
     if (argc >= 2 && std::strcmp(argv[1], "lzss") == 0)
         return LzssCommand(argc - 2, argv + 2);
+    if (argc >= 2 && std::strcmp(argv[1], "compare") == 0)
+        return CompareCommand(argc - 2, argv + 2);
     std::fprintf(stderr, "usage: zmcli lzss ...\n");
     return 2;
 }
