@@ -57,6 +57,19 @@ public:
         return item.iImage;
     }
     BOOL EnsureVisible(int index) const { return (BOOL)SendMessage(LVM_ENSUREVISIBLE, (WPARAM)index, FALSE); }
+    HIMAGELIST SetImageList(HIMAGELIST list, int type = LVSIL_SMALL) const
+    {
+        return (HIMAGELIST)SendMessage(LVM_SETIMAGELIST, (WPARAM)type, (LPARAM)list);
+    }
+    DWORD SetExtendedStyle(DWORD style) const
+    {
+        return (DWORD)SendMessage(LVM_SETEXTENDEDLISTVIEWSTYLE, 0, (LPARAM)style);
+    }
+    BOOL SetColumnWidth(int column, int width) const
+    {
+        return (BOOL)SendMessage(LVM_SETCOLUMNWIDTH, (WPARAM)column, MAKELPARAM(width, 0));
+    }
+    BOOL DeleteItem(int index) const { return (BOOL)SendMessage(LVM_DELETEITEM, (WPARAM)index); }
     int InsertColumn(int index, LPCSTR heading, int width) const
     {
         LVCOLUMNA col = {};

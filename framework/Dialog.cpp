@@ -1,0 +1,147 @@
+#include "framework/Dialog.h"
+
+#include "framework/WinApp.h"
+
+CDialog::CDialog(UINT nIDTemplate, CWnd* pParentWnd)
+    : m_nIDTemplate(nIDTemplate), m_pParentWnd(pParentWnd), m_bModal(FALSE), m_bDefaulted(FALSE)
+{
+}
+
+CDialog::~CDialog()
+{
+    if (!m_bModal && m_hWnd && ::IsWindow(m_hWnd) && FromHandle(m_hWnd) == this) {
+        CWinApp::RemoveModeless(m_hWnd);
+        HWND h = m_hWnd;
+        Unbind();
+        ::DestroyWindow(h);
+    }
+}
+
+HWND CDialog::OwnerWindow(CWnd* pParent) const
+{
+    if (pParent && pParent->m_hWnd)
+        return pParent->m_hWnd;
+    CWnd* main = AfxGetMainWnd();
+    return main && main != this ? main->m_hWnd : nullptr;
+}
+
+INT_PTR CDialog::DoModal()
+{
+    m_bModal = TRUE;
+    s_pCreating = this;
+    INT_PTR r = ::DialogBoxParamA(AfxGetInstanceHandle(), MAKEINTRESOURCEA(m_nIDTemplate),
+                                  OwnerWindow(m_pParentWnd), &CDialog::StaticDialogProc,
+                                  (LPARAM)this);
+    s_pCreating = nullptr;
+    m_bModal = FALSE;
+    return r;
+}
+
+BOOL CDialog::Create(UINT nIDTemplate, CWnd* pParentWnd)
+{
+    if (nIDTemplate)
+        m_nIDTemplate = nIDTemplate;
+    if (pParentWnd)
+        m_pParentWnd = pParentWnd;
+    m_bModal = FALSE;
+    s_pCreating = this;
+    HWND h = ::CreateDialogParamA(AfxGetInstanceHandle(), MAKEINTRESOURCEA(m_nIDTemplate),
+                                  m_pParentWnd ? m_pParentWnd->m_hWnd : nullptr,
+                                  &CDialog::StaticDialogProc, (LPARAM)this);
+    s_pCreating = nullptr;
+    if (!h)
+        return FALSE;
+    CWinApp::AddModeless(h);
+    return TRUE;
+}
+
+void CDialog::EndDialog(INT_PTR result)
+{
+    if (m_bModal)
+        ::EndDialog(m_hWnd, result);
+    else
+        ::DestroyWindow(m_hWnd);
+}
+
+INT_PTR CALLBACK CDialog::StaticDialogProc(HWND hWnd, UINT msg, WPARAM wParam, LPARAM lParam)
+{
+    CDialog* self = static_cast<CDialog*>(FromHandle(hWnd));
+    if (!self && s_pCreating) {
+        self = static_cast<CDialog*>(s_pCreating);
+        s_pCreating = nullptr;
+        self->Bind(hWnd);
+    }
+    if (!self && msg == WM_INITDIALOG && lParam) {
+        self = reinterpret_cast<CDialog*>(lParam);
+        self->Bind(hWnd);
+    }
+    if (!self)
+        return FALSE;
+    return self->DialogDispatch(msg, wParam, lParam);
+}
+
+INT_PTR CDialog::DialogDispatch(UINT msg, WPARAM wParam, LPARAM lParam)
+{
+    HWND hWnd = m_hWnd;
+    if (msg == WM_NCDESTROY) {
+        CWinApp::RemoveModeless(hWnd);
+        Dispatch(msg, wParam, lParam); // the object may be gone afterwards
+        return FALSE;
+    }
+    BOOL saved = m_bDefaulted;
+    m_bDefaulted = FALSE;
+    LRESULT r = Dispatch(msg, wParam, lParam);
+    BOOL defaulted = m_bDefaulted;
+    m_bDefaulted = saved;
+    if (defaulted)
+        return FALSE;
+    switch (msg) {
+    case WM_INITDIALOG:
+    case WM_CTLCOLORMSGBOX:
+    case WM_CTLCOLOREDIT:
+    case WM_CTLCOLORLISTBOX:
+    case WM_CTLCOLORBTN:
+    case WM_CTLCOLORDLG:
+    case WM_CTLCOLORSCROLLBAR:
+    case WM_CTLCOLORSTATIC:
+    case WM_COMPAREITEM:
+    case WM_VKEYTOITEM:
+    case WM_CHARTOITEM:
+    case WM_QUERYDRAGICON:
+        return (INT_PTR)r;
+    default:
+        ::SetWindowLongPtrA(hWnd, DWLP_MSGRESULT, (LONG_PTR)r);
+        return TRUE;
+    }
+}
+
+LRESULT CDialog::DefaultProc(UINT, WPARAM, LPARAM)
+{
+    m_bDefaulted = TRUE;
+    return 0;
+}
+
+LRESULT CDialog::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam)
+{
+    if (msg == WM_INITDIALOG)
+        return OnInitDialog();
+    return CWindowImpl::WindowProc(msg, wParam, lParam);
+}
+
+BOOL CDialog::OnInitDialog() { return TRUE; }
+
+void CDialog::OnOK() { EndDialog(IDOK); }
+
+void CDialog::OnCancel() { EndDialog(IDCANCEL); }
+
+void CDialog::OnCommand(UINT id, UINT code, HWND hCtl)
+{
+    if (id == IDOK && code == BN_CLICKED)
+        OnOK();
+    else if (id == IDCANCEL && code == BN_CLICKED)
+        OnCancel();
+    else
+        Default();
+}
+
+void CDialog::OnNcDestroy() { Default(); }

@@ -1,0 +1,72 @@
+// A window that receives its own messages. The object is bound to its window
+// while the window exists; every message goes through WindowProc, which calls a
+// plain virtual handler per message (OnCreate, OnCommand, OnSysCommand, ...).
+// A handler that wants the system's default processing calls Default(), which
+// the base handlers do; OnMessage receives every message without a handler of
+// its own. After WM_NCDESTROY the object is unbound and PostNcDestroy runs
+// (a heap object may delete itself there). When the window is the
+// application's main window, its destruction ends the message loop.
+#pragma once
+
+#include "framework/Wnd.h"
+
+class CWindowImpl : public CWnd {
+public:
+    CWindowImpl();
+    ~CWindowImpl() override;
+
+    // Registers a window class whose procedure delivers messages to objects.
+    static BOOL RegisterWindowClass(LPCSTR className, UINT style = 0, HCURSOR cursor = nullptr,
+                                    HBRUSH background = nullptr, HICON icon = nullptr);
+    // Creates the window of a class registered above, bound to this object.
+    BOOL CreateEx(DWORD exStyle, LPCSTR className, LPCSTR title, DWORD style, int x, int y,
+                  int cx, int cy, HWND parent, HMENU menu);
+
+    // The object bound to a window, or null.
+    static CWindowImpl* FromHandle(HWND hWnd);
+
+protected:
+    // The current message, for Default().
+    struct CurrentMessage {
+        UINT msg;
+        WPARAM wParam;
+        LPARAM lParam;
+    };
+
+    virtual LRESULT WindowProc(UINT msg, WPARAM wParam, LPARAM lParam);
+    // Default processing of the message being handled.
+    LRESULT Default();
+    // The default procedure: DefWindowProc here; dialogs answer "not handled".
+    virtual LRESULT DefaultProc(UINT msg, WPARAM wParam, LPARAM lParam);
+
+    virtual int OnCreate(CREATESTRUCTA* cs);
+    virtual void OnDestroy();
+    virtual void OnNcDestroy();
+    virtual void OnClose();
+    virtual void OnCommand(UINT id, UINT code, HWND hCtl);
+    virtual LRESULT OnNotify(int idCtrl, NMHDR* pnmh);
+    virtual void OnSysCommand(UINT id, LPARAM lParam);
+    virtual void OnSize(UINT type, int cx, int cy);
+    virtual void OnTimer(UINT_PTR id);
+    virtual void OnPaint();
+    virtual void OnShowWindow(BOOL show, UINT status);
+    virtual void OnSettingChange(UINT flags, LPCSTR section);
+    virtual void OnKeyDown(UINT key, UINT repeat, UINT flags);
+    virtual LRESULT OnMessage(UINT msg, WPARAM wParam, LPARAM lParam);
+    // Called once the window is gone and the object is unbound.
+    virtual void PostNcDestroy();
+
+    void Bind(HWND hWnd);
+    void Unbind();
+    // Runs one message through WindowProc, keeping the current message for
+    // Default(); after WM_NCDESTROY the object is not touched again.
+    LRESULT Dispatch(UINT msg, WPARAM wParam, LPARAM lParam);
+
+    CurrentMessage m_current;
+
+    // Object whose window is being created on this thread (bound at its first message).
+    static thread_local CWindowImpl* s_pCreating;
+
+private:
+    static LRESULT CALLBACK StaticWndProc(HWND hWnd, UINT msg, WPARAM wParam, LPARAM lParam);
+};
