@@ -1,30 +1,9 @@
-#include "framework/Platform.h"
+// Entry of the program: the one application object and WinMain.
+#include "app/MainApp.h"
 
-static LRESULT CALLBACK WndProc(HWND hWnd, UINT msg, WPARAM wParam, LPARAM lParam)
-{
-    if (msg == WM_DESTROY) {
-        PostQuitMessage(0);
-        return 0;
-    }
-    return DefWindowProcA(hWnd, msg, wParam, lParam);
-}
+static CMainApp theApp;
 
-int WINAPI WinMain(HINSTANCE hInstance, HINSTANCE, LPSTR, int nShow)
+int WINAPI WinMain(HINSTANCE hInstance, HINSTANCE, LPSTR lpCmdLine, int nCmdShow)
 {
-    WNDCLASSA wc = {};
-    wc.lpfnWndProc = WndProc;
-    wc.hInstance = hInstance;
-    wc.hCursor = LoadCursor(nullptr, IDC_ARROW);
-    wc.hbrBackground = (HBRUSH)(COLOR_BTNFACE + 1);
-    wc.lpszClassName = "Zelmora";
-    RegisterClassA(&wc);
-    HWND hWnd = CreateWindowA("Zelmora", "Zelmora", WS_OVERLAPPEDWINDOW, CW_USEDEFAULT, CW_USEDEFAULT,
-                              480, 320, nullptr, nullptr, hInstance, nullptr);
-    ShowWindow(hWnd, nShow);
-    MSG m;
-    while (GetMessageA(&m, nullptr, 0, 0) > 0) {
-        TranslateMessage(&m);
-        DispatchMessageA(&m);
-    }
-    return 0;
+    return AfxWinMain(hInstance, lpCmdLine, nCmdShow);
 }

@@ -1,0 +1,29 @@
+#include "app/SystemCalls.h"
+
+#include <shlobj.h>
+
+namespace {
+
+BOOL RealExitWindows(UINT flags, DWORD reason) { return ::ExitWindowsEx(flags, reason); }
+
+HINSTANCE RealShellExecute(HWND parent, LPCSTR verb, LPCSTR file, LPCSTR parameters,
+                           LPCSTR directory, int show)
+{
+    return ::ShellExecuteA(parent, verb, file, parameters, directory, show);
+}
+
+DWORD RealFormatDrive(HWND parent, UINT drive, UINT formatId, UINT options)
+{
+    return ::SHFormatDrive(parent, drive, formatId, options);
+}
+
+BOOL RealDeleteFile(LPCSTR path) { return ::DeleteFileA(path); }
+
+BOOL RealNotifyIcon(DWORD message, NOTIFYICONDATAA* data) { return ::Shell_NotifyIconA(message, data); }
+
+} // namespace
+
+const SystemCalls g_RealSystemCalls = {&RealExitWindows, &RealShellExecute, &RealFormatDrive,
+                                       &RealDeleteFile, &RealNotifyIcon};
+
+SystemCalls g_SystemCalls = g_RealSystemCalls;
