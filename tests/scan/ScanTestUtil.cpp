@@ -1,6 +1,10 @@
 #include "tests/scan/ScanTestUtil.h"
 
+#include "app/JobState.h"
+
 #include <gtest/gtest.h>
+
+#include <vector>
 
 void MakeDir(const std::string& path)
 {
@@ -120,4 +124,91 @@ bool MakeUnixSymlink(const std::string& target, const std::string& link)
     char* argv[] = {(char*)"/bin/ln", (char*)"-s", (char*)unixTarget.c_str(),
                     (char*)unixLink.c_str(), nullptr};
     return spawn(argv, 1) == 0 && GetFileAttributesA(link.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+
+void ResetScanJob()
+{
+    std::memset(ScanFlags, 0, sizeof ScanFlags);
+    g_PathList.nCount = 0;
+    g_KeyList.nCount = 0;
+    g_SettingsFiles.nCount = 0;
+    g_DosFiles.nCount = 0;
+    g_osFamily = OS_NT5;
+}
+
+WIN32_FIND_DATAA ListingOf(const std::string& path)
+{
+    WIN32_FIND_DATAA fd = {};
+    HANDLE h = FindFirstFileA(path.c_str(), &fd);
+    EXPECT_NE(h, INVALID_HANDLE_VALUE) << path;
+    if (h != INVALID_HANDLE_VALUE)
+        FindClose(h);
+    return fd;
+}
+
+namespace {
+bool Spawn(std::initializer_list<std::string> args)
+{
+    SpawnFunc spawn =
+        (SpawnFunc)(void*)GetProcAddress(GetModuleHandleA("ntdll.dll"), "__wine_unix_spawnvp");
+    if (!spawn)
+        return false;
+    std::vector<char*> argv;
+    for (const std::string& a : args)
+        argv.push_back(const_cast<char*>(a.c_str()));
+    argv.push_back(nullptr);
+    return spawn(argv.data(), 1) == 0;
+}
+} // namespace
+
+CTestDrive::CTestDrive(const std::string& directory) : m_letter(0)
+{
+    UnixNameFunc unixName = (UnixNameFunc)(void*)GetProcAddress(GetModuleHandleA("kernel32.dll"),
+                                                                "wine_get_unix_file_name");
+    if (!unixName)
+        return;
+    // .../dosdevices/c: (or c:/) names the folder of the drive links.
+    std::string c = UnixName(unixName, "C:\\");
+    while (!c.empty() && c.back() == '/')
+        c.pop_back();
+    size_t slash = c.find_last_of('/');
+    std::string target = UnixName(unixName, directory);
+    if (slash == std::string::npos || target.empty())
+        return;
+    std::string devices = c.substr(0, slash + 1);
+    for (char letter = 'q'; letter <= 'y'; letter++) {
+        std::string root = std::string(1, letter) + ":\\";
+        if (GetDriveTypeA(root.c_str()) != DRIVE_NO_ROOT_DIR)
+            continue;
+        std::string link = devices + letter + ":";
+        if (Spawn({"/bin/ln", "-s", target, link}) &&
+            GetFileAttributesA(root.c_str()) != INVALID_FILE_ATTRIBUTES) {
+            m_letter = (char)(letter - 'a' + 'A');
+            m_link = link;
+            return;
+        }
+        Spawn({"/bin/rm", "-f", link});
+    }
+}
+
+CTestDrive::~CTestDrive()
+{
+    if (m_letter)
+        Spawn({"/bin/rm", "-f", m_link});
+}
+
+CRootOverride::CRootOverride(HKEY root, const std::string& path) : m_root(root), m_ok(false)
+{
+    HKEY key;
+    if (RegOpenKeyExA(HKEY_CURRENT_USER, path.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS)
+        return;
+    m_ok = RegOverridePredefKey(root, key) == ERROR_SUCCESS;
+    RegCloseKey(key);
+}
+
+CRootOverride::~CRootOverride()
+{
+    if (m_ok)
+        RegOverridePredefKey(m_root, nullptr);
 }

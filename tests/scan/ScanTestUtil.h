@@ -26,3 +26,36 @@ private:
 // Under Wine: makes a Unix symbolic link at link (a Windows path) pointing to the
 // Windows path target. False elsewhere (the caller skips).
 bool MakeUnixSymlink(const std::string& target, const std::string& link);
+
+// Clears the scan flags and every job list.
+void ResetScanJob();
+
+// The listing data of one directory entry, as the directory walk sees it.
+WIN32_FIND_DATAA ListingOf(const std::string& path);
+
+// Under Wine: a free drive letter mapped to a directory for the object's life
+// ("Q:\"); Letter() is 0 elsewhere or when no letter could be mapped.
+class CTestDrive {
+public:
+    explicit CTestDrive(const std::string& directory);
+    ~CTestDrive();
+    char Letter() const { return m_letter; }
+    std::string Root() const { return std::string(1, m_letter) + ":\\"; }
+
+private:
+    char m_letter;
+    std::string m_link;
+};
+
+// Lets a registry root of this process stand for a test key (HKEY_CURRENT_USER
+// standing for HKCU\<path>) for the object's life.
+class CRootOverride {
+public:
+    CRootOverride(HKEY root, const std::string& pathBelowCurrentUser);
+    ~CRootOverride();
+    bool Ok() const { return m_ok; }
+
+private:
+    HKEY m_root;
+    bool m_ok;
+};
