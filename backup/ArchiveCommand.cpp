@@ -1,0 +1,159 @@
+#include "backup/ArchiveCommand.h"
+
+#include "app/JobState.h"
+#include "backup/Backup.h"
+
+#include <cctype>
+#include <cstdio>
+#include <cstring>
+#include <string>
+
+namespace {
+
+const char kUsage[] = "usage: zmcli archive OUT.zma [-a] [-t] ITEM...\n"
+                      "  ITEM: C:\\dir\\ (a directory, C:\\ a whole drive), C:\\file,\n"
+                      "        HKEY_CURRENT_USER\\Software\\Key or a whole root (HKEY_USERS)\n"
+                      "  -a    store attributes\n"
+                      "  -t    store times\n";
+
+// The writer with its log printed instead of shown in a list.
+class CConsoleBackup : public CBackup {
+protected:
+    void AddLogLine(const char* text) override
+    {
+        std::fputs(text, stdout);
+        std::fputc('\n', stdout);
+    }
+};
+
+BYTE RunningFamily()
+{
+    OSVERSIONINFOA version = {};
+    version.dwOSVersionInfoSize = sizeof version;
+    if (!::GetVersionExA(&version))
+        return OS_NT5;
+    if (version.dwPlatformId != VER_PLATFORM_WIN32_NT)
+        return OS_WIN9X;
+    return version.dwMajorVersion < 5 ? OS_NT4 : OS_NT5;
+}
+
+// A registry item: a root's full name alone or followed by a backslash and the
+// key path. Returns the root code, 0 when the item is not a registry item.
+DWORD RegistryItem(const char* item, std::string& path)
+{
+    const char* slash = std::strchr(item, '\\');
+    std::string head = slash ? std::string(item, slash - item) : std::string(item);
+    DWORD root = RootKeyFromName(head.c_str());
+    if (!root)
+        return 0;
+    path.clear();
+    if (slash) {
+        std::string rest(slash + 1);
+        size_t b = rest.find_first_not_of('\\');
+        size_t e = rest.find_last_not_of('\\');
+        if (b != std::string::npos)
+            path = rest.substr(b, e - b + 1);
+    }
+    return root;
+}
+
+// A file-system item as a full path with a drive; directories keep their
+// trailing backslash. False when it cannot be one.
+bool FileItem(const char* item, std::string& full)
+{
+    size_t n = std::strlen(item);
+    if (n == 0)
+        return false;
+    bool directory = item[n - 1] == '\\';
+    char buffer[MAX_PATH];
+    DWORD got = GetFullPathNameA(item, sizeof buffer, buffer, nullptr);
+    if (got == 0 || got >= sizeof buffer)
+        return false;
+    full = buffer;
+    if (directory && full.back() != '\\')
+        full += '\\';
+    if (!directory) {
+        while (full.size() > 3 && full.back() == '\\')
+            full.pop_back();
+    }
+    return full.size() >= 3 && std::isalpha((unsigned char)full[0]) && full[1] == ':' &&
+           full[2] == '\\' && full.size() < MAX_PATH && (directory || full.size() > 3);
+}
+
+} // namespace
+
+int ArchiveCommand(int argc, char** argv)
+{
+    if (argc < 2) {
+        std::fputs(kUsage, stderr);
+        return 2;
+    }
+    const char* out = argv[0];
+    BYTE attributes = 0, times = 0;
+    g_PathList.nCount = 0;
+    g_KeyList.nCount = 0;
+    g_osFamily = RunningFamily();
+
+    int items = 0;
+    for (int i = 1; i < argc; i++) {
+        const char* arg = argv[i];
+        if (std::strcmp(arg, "-a") == 0) {
+            attributes = 1;
+            continue;
+        }
+        if (std::strcmp(arg, "-t") == 0) {
+            times = 1;
+            continue;
+        }
+        if (arg[0] == '-') {
+            std::fprintf(stderr, "zmcli archive: unknown option %s\n%s", arg, kUsage);
+            return 2;
+        }
+        items++;
+        std::string path;
+        bool added;
+        if (DWORD root = RegistryItem(arg, path)) {
+            if (g_KeyList.nCount >= MAX_JOB_COUNT) {
+                std::fprintf(stderr, "zmcli archive: more than %u registry items\n",
+                             (unsigned)MAX_JOB_COUNT);
+                return 2;
+            }
+            added = AddKeyItem(root, path.c_str(), 1);
+        } else {
+            if (!FileItem(arg, path)) {
+                std::fprintf(stderr, "zmcli archive: not a path with a drive: %s\n", arg);
+                return 2;
+            }
+            if (g_PathList.nCount >= MAX_JOB_COUNT) {
+                std::fprintf(stderr, "zmcli archive: more than %u file items\n",
+                             (unsigned)MAX_JOB_COUNT);
+                return 2;
+            }
+            added = AddPathItem(path.c_str(), path.back() == '\\' ? 1 : 0);
+        }
+        if (!added) {
+            std::fprintf(stderr, "zmcli archive: path too long: %s\n", arg);
+            return 2;
+        }
+    }
+    if (items == 0) {
+        std::fputs(kUsage, stderr);
+        return 2;
+    }
+    ArchiveFlags[AF_FILES] = g_PathList.nCount ? 1 : 0;
+    ArchiveFlags[AF_ATTRIBUTES] = attributes;
+    ArchiveFlags[AF_TIMES] = times;
+    ArchiveFlags[AF_REGISTRY] = g_KeyList.nCount ? 1 : 0;
+
+    CConsoleBackup* backup = new CConsoleBackup;
+    backup->SetArchivePath(out);
+    backup->Run();
+    for (const std::string& item : backup->m_skippedItems)
+        std::fprintf(stderr, "Пропущен (не найден): %s\n", item.c_str());
+    for (const std::string& item : backup->m_unreadable)
+        std::fprintf(stderr, "Не удалось прочитать: %s\n", item.c_str());
+    std::fflush(stdout);
+    int result = backup->m_nResult == CBackup::RESULT_OK ? 0 : 1;
+    delete backup;
+    return result;
+}
