@@ -1,6 +1,9 @@
 // zmcli: runs the engines from the command line, one subcommand per engine.
 #include "compare/CompareCommand.h"
 #include "compress/LzssCommand.h"
+#ifdef _WIN32
+#include "backup/ArchiveCommand.h"
+#endif
 
 #include <cstdio>
 #include <cstring>
@@ -11,6 +14,10 @@ int main(int argc, char** argv)
         return LzssCommand(argc - 2, argv + 2);
     if (argc >= 2 && std::strcmp(argv[1], "compare") == 0)
         return CompareCommand(argc - 2, argv + 2);
+#ifdef _WIN32
+    if (argc >= 2 && std::strcmp(argv[1], "archive") == 0)
+        return ArchiveCommand(argc - 2, argv + 2);
+#endif
     std::fprintf(stderr, "usage: zmcli lzss ...\n");
     return 2;
 }
