@@ -2,6 +2,9 @@
 #include "compare/CompareCommand.h"
 #include "compress/LzssCommand.h"
 #ifdef _WIN32
+#include "scan/ScanCommand.h"
+#endif
+#ifdef _WIN32
 #include "backup/ArchiveCommand.h"
 #endif
 
@@ -14,6 +17,10 @@ int main(int argc, char** argv)
         return LzssCommand(argc - 2, argv + 2);
     if (argc >= 2 && std::strcmp(argv[1], "compare") == 0)
         return CompareCommand(argc - 2, argv + 2);
+#ifdef _WIN32
+    if (argc >= 2 && std::strcmp(argv[1], "scan") == 0)
+        return ScanCommand(argc - 2, argv + 2);
+#endif
 #ifdef _WIN32
     if (argc >= 2 && std::strcmp(argv[1], "archive") == 0)
         return ArchiveCommand(argc - 2, argv + 2);
