@@ -1,0 +1,757 @@
+#include "restore/Restore.h"
+
+#include "app/JobState.h"
+#include "scan/Scan.h"
+
+#include <commctrl.h>
+#include <cstdio>
+#include <cstring>
+#include <new>
+
+IMPLEMENT_DYNCREATE(CRestore, CCompress)
+
+const char* const CRestore::kOpenError = "Ошибка открытия файла";
+const char* const CRestore::kSuccess = "Все данные были успешно восстановлены";
+const char* const CRestore::kDamaged = "Архив поврежден";
+
+namespace {
+
+const char* const kBadName = "Недопустимое имя в архиве: ";
+const char* const kBadPath = "Недопустимый путь: ";
+const char* const kBadRoot = "Недопустимый корневой ключ в архиве: ";
+const char* const kLongPath = "Слишком длинный путь: ";
+const char* const kNoMemory = "Недостаточно памяти для восстановления ";
+const char* const kNoDirectory = "Не удалось создать каталог ";
+const char* const kWriteFailed = "Не удалось записать файл ";
+const char* const kKeyFailed = "Не удалось создать ключ ";
+const char* const kValueFailed = "Не удалось записать значение ";
+
+// A valid code never decodes to more than 144 bytes per 17 code bytes (a flag
+// byte and eight longest matches), so a plain size beyond nine times the code
+// size cannot be right.
+const unsigned long long kMaxExpansion = 9;
+
+// Bytes of a name or path fit to be shown in a line: control characters (an
+// embedded NUL among them) become '?'.
+std::string Printable(const char* text, size_t length)
+{
+    std::string s(text, length);
+    for (char& c : s)
+        if ((unsigned char)c < 32)
+            c = '?';
+    return s;
+}
+
+std::string Printable(const std::string& text) { return Printable(text.data(), text.size()); }
+
+char Upper(char c) { return c >= 'a' && c <= 'z' ? (char)(c - 'a' + 'A') : c; }
+
+bool IsDriveName(const char* name, size_t length)
+{
+    char c = Upper(name[0]);
+    return length == 2 && c >= 'A' && c <= 'Z' && name[1] == ':';
+}
+
+// Names the system takes for devices whatever the directory and extension.
+bool IsDeviceName(const char* name, size_t length)
+{
+    size_t n = 0;
+    while (n < length && name[n] != '.')
+        n++;
+    while (n > 0 && name[n - 1] == ' ')
+        n--;
+    if (n < 3 || n > 7)
+        return false;
+    char base[8];
+    for (size_t i = 0; i < n; i++)
+        base[i] = Upper(name[i]);
+    base[n] = 0;
+    static const char* const kDevices[] = {"CON", "PRN", "AUX", "NUL", "CONIN$", "CONOUT$"};
+    for (const char* d : kDevices)
+        if (!std::strcmp(base, d))
+            return true;
+    if (n == 4 && (!std::strncmp(base, "COM", 3) || !std::strncmp(base, "LPT", 3)) &&
+        base[3] >= '1' && base[3] <= '9')
+        return true;
+    return false;
+}
+
+// One path component that names an entry inside its directory and nothing else.
+bool IsSafeComponent(const char* name, size_t length)
+{
+    if (length == 0)
+        return false;
+    bool onlyDotsAndBlanks = true;
+    for (size_t i = 0; i < length; i++) {
+        unsigned char c = (unsigned char)name[i];
+        if (c < 32 || std::strchr("\\/:*?\"<>|", c))
+            return false;
+        if (c != '.' && c != ' ')
+            onlyDotsAndBlanks = false;
+    }
+    // ".", "..", and names the system would trim to nothing or to one of them.
+    if (onlyDotsAndBlanks)
+        return false;
+    return !IsDeviceName(name, length);
+}
+
+// A parent path handed in by a selection: a drive, then components, each followed
+// by a backslash.
+bool IsSafeParentPath(const char* path)
+{
+    size_t length = std::strlen(path);
+    if (length >= MAX_PATH || length < 3 || path[length - 1] != '\\')
+        return false;
+    size_t start = 0;
+    bool first = true;
+    for (size_t i = 0; i < length; i++) {
+        if (path[i] != '\\')
+            continue;
+        const char* part = path + start;
+        size_t n = i - start;
+        if (first ? !IsDriveName(part, n) : !IsSafeComponent(part, n))
+            return false;
+        first = false;
+        start = i + 1;
+    }
+    return true;
+}
+
+// Creates every directory of a parent path (ending in a backslash) from the top;
+// failures (existing directories, the drive) are of no concern.
+void CreateParentChain(const char* path)
+{
+    std::string p = path;
+    size_t last = p.rfind('\\');
+    if (last == std::string::npos)
+        return;
+    p.resize(last + 1);
+    for (size_t i = 0; i < p.size(); i++)
+        if (p[i] == '\\')
+            CreateDirectoryA(p.substr(0, i).c_str(), nullptr);
+    CreateDirectoryA(p.c_str(), nullptr);
+}
+
+bool IsDirectoryPath(const char* path)
+{
+    DWORD a = GetFileAttributesA(path);
+    return a != INVALID_FILE_ATTRIBUTES && (a & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+DWORD SettableAttributes(DWORD attributes)
+{
+    attributes &= FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM |
+                  FILE_ATTRIBUTE_ARCHIVE | FILE_ATTRIBUTE_TEMPORARY | FILE_ATTRIBUTE_OFFLINE |
+                  FILE_ATTRIBUTE_NOT_CONTENT_INDEXED;
+    return attributes ? attributes : FILE_ATTRIBUTE_NORMAL;
+}
+
+// A stored DOS date and time (local time) as a file time (universal time).
+bool DosToFileTime(WORD date, WORD time, FILETIME* out)
+{
+    FILETIME local;
+    return DosDateTimeToFileTime(date, time, &local) && LocalFileTimeToFileTime(&local, out);
+}
+
+bool IsRootCode(DWORD code) { return code >= ROOT_KEY_FIRST && code <= ROOT_KEY_LAST; }
+
+// The predefined handle of a root code; the handle values are the 32-bit codes
+// widened with their sign, as the system headers define them.
+HKEY RootHandle(DWORD code) { return (HKEY)(ULONG_PTR)(LONG_PTR)(LONG)code; }
+
+DWORD RootCode(HKEY root) { return (DWORD)(ULONG_PTR)root; }
+
+} // namespace
+
+CRestore::CRestore()
+    : m_pCurrentItem(nullptr), m_pMessages(nullptr), m_pPage(nullptr), m_pszArchiveName(nullptr),
+      m_bDirect(false), m_bDamageReported(false), m_nDepth(0)
+{
+    m_bCancel = 0;
+    g_bEngineBusy = 1;
+}
+
+CRestore::~CRestore()
+{
+    m_archive.Close();
+    delete[] m_pszArchiveName;
+}
+
+BOOL CRestore::InitInstance() { return TRUE; }
+
+void CRestore::SetControls(CWnd* pPage, CStatic* pCurrentItem, CListCtrl* pMessages,
+                           CProgressCtrl* pProgress, CWnd* pPercent)
+{
+    m_pPage = pPage;
+    m_pCurrentItem = pCurrentItem;
+    m_pMessages = pMessages;
+    m_pItemProgress = pProgress;
+    m_pItemPercent = pPercent;
+    if (m_pMessages)
+        m_pMessages->DeleteAllItems();
+}
+
+void CRestore::SetArchiveName(LPCSTR name)
+{
+    delete[] m_pszArchiveName;
+    m_pszArchiveName = nullptr;
+    if (!name)
+        return;
+    size_t n = std::strlen(name);
+    m_pszArchiveName = new (std::nothrow) char[n + 1];
+    if (m_pszArchiveName)
+        std::memcpy(m_pszArchiveName, name, n + 1);
+}
+
+BYTE* CRestore::AllocateBlock(DWORD size) { return new (std::nothrow) BYTE[size ? size : 1]; }
+
+void CRestore::FreeBlock(BYTE* block) { delete[] block; }
+
+void CRestore::ClearDirectory(LPCSTR path)
+{
+    // The scanner's deleting walk, on an object of its own made for the purpose.
+    CScan* scan = new (std::nothrow) CScan;
+    if (!scan)
+        return;
+    scan->ScanDirectory(path, CScan::MODE_DELETE);
+    delete scan;
+}
+
+void CRestore::AddLine(const std::string& text)
+{
+    if (m_bCancel)
+        return;
+    m_messages.push_back(text);
+    if (m_pMessages)
+        m_pMessages->AddLine(text.c_str());
+    if (m_bDirect && m_pPage)
+        UpdateWindow(m_pPage->m_hWnd);
+}
+
+void CRestore::ReportDamage()
+{
+    bool first = !m_bDamageReported;
+    m_archive.m_bDamaged = true;
+    m_bDamageReported = true;
+    if (first)
+        AddLine(kDamaged);
+}
+
+void CRestore::ShowItem(LPCSTR text)
+{
+    if (m_bCancel)
+        return;
+    if (m_pCurrentItem)
+        m_pCurrentItem->SetWindowText(text);
+    if (m_bDirect && m_pPage)
+        UpdateWindow(m_pPage->m_hWnd);
+}
+
+void CRestore::Finish()
+{
+    if (!m_pPage || !m_pPage->m_hWnd)
+        return;
+    HWND sheet = ::GetParent(m_pPage->m_hWnd);
+    if (sheet)
+        ::PostMessageA(sheet, PSM_SETWIZBUTTONS, 0, PSWIZB_FINISH);
+}
+
+bool CRestore::OpenArchive(LPCSTR archiveName, BYTE* pOsFamily)
+{
+    m_archive.Close();
+    m_bDamageReported = false;
+    ArchiveHeader header;
+    if (!m_archive.Open(archiveName) || !m_archive.ReadHeader(header) ||
+        !CArchiveReader::IsArchiveMagic(header.magic)) {
+        m_archive.Close();
+        m_archive.m_bDamaged = false;
+        AddLine(kOpenError);
+        return false;
+    }
+    std::memcpy(ArchiveFlags, header.flags, sizeof header.flags);
+    if (pOsFamily)
+        *pOsFamily = header.osFamily;
+    return true;
+}
+
+void CRestore::CloseArchive() { m_archive.Close(); }
+
+void CRestore::RestoreAll(CWnd* pWnd, LPCSTR archiveName, CStatic* pCurrentItem,
+                          CListCtrl* pMessages, CProgressCtrl* pProgress, CWnd* pPercent)
+{
+    m_pPage = pWnd;
+    m_pCurrentItem = pCurrentItem;
+    m_pMessages = pMessages;
+    m_pItemProgress = pProgress;
+    m_pItemPercent = pPercent;
+    m_bDirect = true;
+    m_messages.clear();
+
+    BYTE family = 0;
+    if (OpenArchive(archiveName, &family)) {
+        g_osFamily = family;
+        DWORD count = 0;
+        if (ArchiveFlags[AF_FILES]) {
+            if (!m_archive.ReadDword(count))
+                ReportDamage();
+            for (DWORD i = 0; i < count && !Stopped(); i++)
+                RestoreFileRecord("", 0);
+        }
+        if (ArchiveFlags[AF_REGISTRY] && !Stopped()) {
+            if (!m_archive.ReadDword(count))
+                ReportDamage();
+            for (DWORD i = 0; i < count && !Stopped(); i++)
+                RestoreKeyRecord(nullptr, "", 0);
+        }
+        // The archive ends after the last record of its last section; bytes
+        // beyond it mean the counts do not describe the file.
+        if (!Stopped() && m_archive.Remaining() > 0)
+            ReportDamage();
+        CloseArchive();
+        ShowItem("");
+        if (m_messages.empty())
+            AddLine(kSuccess);
+    }
+    m_bDirect = false;
+    g_bEngineBusy = 0;
+}
+
+int CRestore::Run()
+{
+    m_messages.clear();
+    if (OpenArchive(m_pszArchiveName ? m_pszArchiveName : g_szArchiveName)) {
+        if (ArchiveFlags[AF_FILES]) {
+            for (unsigned i = 0; i < g_PathList.nCount && !Stopped(); i++)
+                RestoreFileRecord(g_PathList.items[i].szPath, g_PathList.items[i].dwOffset);
+        }
+        if (ArchiveFlags[AF_REGISTRY]) {
+            for (unsigned i = 0; i < g_KeyList.nCount && !Stopped(); i++) {
+                const KeyItem& item = g_KeyList.items[i];
+                if (item.bKey) {
+                    RestoreKeyRecord(RootHandle(item.dwRoot), item.szPath, item.dwOffset);
+                    continue;
+                }
+                if (!IsRootCode(item.dwRoot)) {
+                    char code[16];
+                    std::snprintf(code, sizeof code, "0x%08X", (unsigned)item.dwRoot);
+                    AddLine(std::string(kBadRoot) + code);
+                    continue;
+                }
+                std::string display = std::string(RootKeyName(item.dwRoot, g_osFamily)) + "\\" +
+                                      Printable(item.szPath, std::strlen(item.szPath));
+                HKEY key = nullptr;
+                if (RegCreateKeyExA(RootHandle(item.dwRoot), item.szPath, 0, nullptr,
+                                    REG_OPTION_NON_VOLATILE, KEY_WRITE, nullptr, &key,
+                                    nullptr) != ERROR_SUCCESS) {
+                    key = nullptr;
+                    AddLine(kKeyFailed + display);
+                }
+                m_keyDisplay = display;
+                RestoreValueRecord(key, item.dwOffset);
+                if (key)
+                    RegCloseKey(key);
+            }
+        }
+        CloseArchive();
+        if (!m_bCancel) {
+            ShowItem("");
+            if (m_messages.empty())
+                AddLine(kSuccess);
+            Finish();
+        }
+    }
+    g_bEngineBusy = 0;
+    return 0;
+}
+
+// ---- files section ----------------------------------------------------------
+
+void CRestore::RestoreFileRecord(LPCSTR parentPath, DWORD offset)
+{
+    if (Stopped())
+        return;
+    if (!parentPath)
+        parentPath = "";
+    if (m_nDepth == 0 && *parentPath) {
+        if (!IsSafeParentPath(parentPath)) {
+            AddLine(kBadPath + Printable(parentPath, std::strlen(parentPath)));
+            if (offset && !m_archive.Seek(offset))
+                ReportDamage();
+            else
+                SkipFileRecords(1);
+            return;
+        }
+        CreateParentChain(parentPath);
+    }
+    RestoreFileRecordAt(parentPath, offset);
+}
+
+void CRestore::RestoreFileRecordAt(LPCSTR parentPath, DWORD offset)
+{
+    if (Stopped())
+        return;
+    if (offset && !m_archive.Seek(offset)) {
+        ReportDamage();
+        return;
+    }
+    FileRecordHead head;
+    if (!m_archive.ReadFileHead(head, ArchiveFlags[AF_ATTRIBUTES] != 0,
+                                ArchiveFlags[AF_TIMES] != 0) ||
+        (head.type != ARC_DIRECTORY && head.type != ARC_FILE)) {
+        ReportDamage();
+        return;
+    }
+    const bool topLevel = parentPath[0] == 0;
+    const bool named = topLevel ? head.type == ARC_DIRECTORY && IsDriveName(head.name, head.nameLength)
+                                : IsSafeComponent(head.name, head.nameLength);
+    std::string full = std::string(parentPath) + std::string(head.name, head.nameLength);
+    const char* refusal = !named ? kBadName : full.size() >= MAX_PATH ? kLongPath : nullptr;
+    if (refusal) {
+        AddLine(refusal + Printable(full));
+        if (head.type == ARC_DIRECTORY)
+            SkipFileRecords(head.count);
+        else
+            SkipCode();
+        return;
+    }
+    ShowItem(full.c_str());
+    if (head.type == ARC_DIRECTORY)
+        RestoreDirectory(head, full.c_str(), topLevel);
+    else
+        RestoreFileData(head, full.c_str());
+}
+
+void CRestore::RestoreDirectory(const FileRecordHead& head, const char* fullPath, bool drive)
+{
+    // A drive record stands for the drive's root directory. Its contents are only
+    // ever restored into, never cleared: the drive also holds what the archive does
+    // not (the running system, this archive, the user's other data).
+    std::string dir = drive ? std::string(fullPath) + "\\" : std::string(fullPath);
+    if (!drive) {
+        if (g_bClearFolders && IsDirectoryPath(fullPath))
+            ClearDirectory(fullPath);
+        CreateDirectoryA(fullPath, nullptr);
+    }
+    if (!IsDirectoryPath(dir.c_str())) {
+        AddLine(kNoDirectory + Printable(fullPath, std::strlen(fullPath)));
+        SkipFileRecords(head.count);
+        return;
+    }
+
+    std::string parent = std::string(fullPath) + "\\";
+    m_nDepth++;
+    for (DWORD i = 0; i < head.count && !Stopped(); i++)
+        RestoreFileRecordAt(parent.c_str(), 0);
+    m_nDepth--;
+    if (Stopped() || drive)
+        return;
+
+    // Stamps go on after the contents, which would otherwise change the times.
+    if (ArchiveFlags[AF_ATTRIBUTES] && g_bRestoreAttributes)
+        SetFileAttributesA(fullPath, SettableAttributes(head.attributes));
+    if (ArchiveFlags[AF_TIMES] && g_bRestoreTimes) {
+        FILETIME access, write;
+        bool a = DosToFileTime(head.accessDate, head.accessTime, &access);
+        bool w = DosToFileTime(head.writeDate, head.writeTime, &write);
+        HANDLE h = CreateFileA(fullPath, GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                               OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+        if (h != INVALID_HANDLE_VALUE) {
+            if (a || w)
+                SetFileTime(h, nullptr, a ? &access : nullptr, w ? &write : nullptr);
+            CloseHandle(h);
+        }
+    }
+}
+
+void CRestore::RestoreFileData(const FileRecordHead& head, const char* fullPath)
+{
+    const DWORD plainSize = head.count;
+    DWORD codeSize = 0;
+    if (!m_archive.ReadDword(codeSize) || codeSize > m_archive.Remaining() ||
+        plainSize > kMaxExpansion * codeSize) {
+        ReportDamage();
+        return;
+    }
+    BYTE* code = nullptr;
+    if (codeSize) {
+        code = AllocateBlock(codeSize);
+        if (!code) {
+            AddLine(kNoMemory + Printable(fullPath, std::strlen(fullPath)));
+            if (!m_archive.Skip(codeSize))
+                ReportDamage();
+            return;
+        }
+        if (!m_archive.Read(code, codeSize)) {
+            FreeBlock(code);
+            ReportDamage();
+            return;
+        }
+    }
+
+    bool write = g_bOverwriteFiles != 0;
+    if (!write) {
+        HANDLE h = CreateFileA(fullPath, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                               OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+        if (h == INVALID_HANDLE_VALUE) {
+            write = true;
+        } else {
+            CloseHandle(h);
+            AddLine("Файл " + Printable(fullPath, std::strlen(fullPath)) + " уже существует");
+        }
+    }
+    if (write) {
+        static const BYTE kNoCode[1] = {0};
+        SetFileAttributesA(fullPath, FILE_ATTRIBUTE_NORMAL);
+        ExpandToFile(code ? code : kNoCode, codeSize, fullPath, plainSize);
+        FreeBlock(code);
+        if (m_bCancel)
+            return; // the partly written file is gone
+        if (m_bWriteError) {
+            AddLine(kWriteFailed + Printable(fullPath, std::strlen(fullPath)));
+            return;
+        }
+        if (m_nOut != plainSize) {
+            // The code does not decode to the size the record gives: what was
+            // written is not the file that was archived.
+            DeleteFileA(fullPath);
+            ReportDamage();
+            return;
+        }
+    } else {
+        FreeBlock(code);
+    }
+    ApplyFileStamps(head, fullPath);
+}
+
+void CRestore::ApplyFileStamps(const FileRecordHead& head, const char* fullPath)
+{
+    const bool attributes = ArchiveFlags[AF_ATTRIBUTES] != 0;
+    // Times first: a file whose stored attributes make it read-only could not be
+    // opened for them afterwards.
+    if (ArchiveFlags[AF_TIMES]) {
+        FILETIME access, write;
+        bool a = DosToFileTime(head.accessDate, head.accessTime, &access);
+        bool w = DosToFileTime(head.writeDate, head.writeTime, &write);
+        if (a || w) {
+            DWORD current = GetFileAttributesA(fullPath);
+            bool readOnly = current != INVALID_FILE_ATTRIBUTES && (current & FILE_ATTRIBUTE_READONLY);
+            if (readOnly)
+                SetFileAttributesA(fullPath, SettableAttributes(current & ~FILE_ATTRIBUTE_READONLY));
+            HANDLE h = CreateFileA(fullPath, GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
+                                   FILE_ATTRIBUTE_NORMAL, nullptr);
+            if (h != INVALID_HANDLE_VALUE) {
+                SetFileTime(h, nullptr, a ? &access : nullptr, w ? &write : nullptr);
+                CloseHandle(h);
+            }
+            if (readOnly && !attributes)
+                SetFileAttributesA(fullPath, SettableAttributes(current));
+        }
+    }
+    if (attributes)
+        SetFileAttributesA(fullPath, SettableAttributes(head.attributes));
+}
+
+void CRestore::SkipCode()
+{
+    DWORD codeSize = 0;
+    if (!m_archive.ReadDword(codeSize) || !m_archive.Skip(codeSize))
+        ReportDamage();
+}
+
+void CRestore::SkipFileRecords(unsigned long long count)
+{
+    // Pre-order records: a directory's children follow it, so the records still to
+    // be read past are a plain count, however deep the tree.
+    while (count && !Stopped()) {
+        FileRecordHead head;
+        if (!m_archive.ReadFileHead(head, ArchiveFlags[AF_ATTRIBUTES] != 0,
+                                    ArchiveFlags[AF_TIMES] != 0)) {
+            ReportDamage();
+            return;
+        }
+        count--;
+        if (head.type == ARC_DIRECTORY) {
+            count += head.count;
+        } else if (head.type == ARC_FILE) {
+            SkipCode();
+        } else {
+            ReportDamage();
+            return;
+        }
+    }
+}
+
+// ---- registry section -------------------------------------------------------
+
+void CRestore::RestoreKeyRecord(HKEY root, LPCSTR parentPath, DWORD offset)
+{
+    RestoreKeyRecordAt(root, parentPath ? parentPath : "", offset);
+}
+
+void CRestore::RestoreKeyRecordAt(HKEY root, LPCSTR parentPath, DWORD offset)
+{
+    if (Stopped())
+        return;
+    if (offset && !m_archive.Seek(offset)) {
+        ReportDamage();
+        return;
+    }
+    KeyRecordHead head;
+    if (!m_archive.ReadKeyHead(head) || head.type != ARC_KEY) {
+        ReportDamage();
+        return;
+    }
+    const unsigned long long children = (unsigned long long)head.values + head.subkeys;
+
+    std::string path = parentPath;
+    if (!path.empty() && path.back() != '\\')
+        path += '\\';
+    path.append(head.name, head.nameLength);
+
+    DWORD rootCode = root ? RootCode(root) : head.root;
+    if (!IsRootCode(rootCode) || (root && RootHandle(rootCode) != root)) {
+        char code[16];
+        std::snprintf(code, sizeof code, "0x%08X", (unsigned)rootCode);
+        AddLine(std::string(kBadRoot) + code);
+        SkipKeyRecords(children);
+        return;
+    }
+    std::string display = std::string(RootKeyName(rootCode, g_osFamily)) + "\\" + Printable(path);
+    // A key name is one component; below the top only a root record goes unnamed
+    // (an unnamed key deeper down would name its parent again).
+    bool named = std::memchr(head.name, '\\', head.nameLength) == nullptr &&
+                 std::strlen(head.name) == head.nameLength &&
+                 (head.nameLength > 0 || m_nDepth == 0);
+    const char* refusal = !named ? kBadName : path.size() >= MAX_PATH ? kLongPath : nullptr;
+    if (refusal) {
+        AddLine(refusal + display);
+        SkipKeyRecords(children);
+        return;
+    }
+
+    HKEY hRoot = RootHandle(rootCode);
+    ShowItem(display.c_str());
+    HKEY key = nullptr;
+    if (RegCreateKeyExA(hRoot, path.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_WRITE, nullptr,
+                        &key, nullptr) != ERROR_SUCCESS) {
+        key = nullptr;
+        AddLine(kKeyFailed + display);
+    }
+    m_nDepth++;
+    for (DWORD i = 0; i < head.values && !Stopped(); i++)
+        RestoreValueIntoKey(key, display.c_str(), 0);
+    if (key)
+        RegCloseKey(key);
+    for (DWORD i = 0; i < head.subkeys && !Stopped(); i++)
+        RestoreKeyRecordAt(hRoot, path.c_str(), 0);
+    m_nDepth--;
+}
+
+void CRestore::RestoreValueRecord(HKEY key, DWORD offset)
+{
+    RestoreValueIntoKey(key, m_keyDisplay.c_str(), offset);
+}
+
+void CRestore::RestoreValueIntoKey(HKEY key, const char* keyDisplay, DWORD offset)
+{
+    if (Stopped())
+        return;
+    if (offset && !m_archive.Seek(offset)) {
+        ReportDamage();
+        return;
+    }
+    ValueRecordHead head;
+    if (!m_archive.ReadValueHead(head) || head.type != ARC_VALUE ||
+        head.codeSize > m_archive.Remaining() ||
+        head.plainSize > kMaxExpansion * head.codeSize) {
+        ReportDamage();
+        return;
+    }
+    std::string display = std::string(keyDisplay) + "\\" + Printable(head.name, head.nameLength);
+    if (std::strlen(head.name) != head.nameLength) {
+        AddLine(kBadName + display);
+        if (!m_archive.Skip(head.codeSize))
+            ReportDamage();
+        return;
+    }
+    if (!key) {
+        if (!m_archive.Skip(head.codeSize))
+            ReportDamage();
+        return;
+    }
+
+    BYTE* code = nullptr;
+    BYTE* data = nullptr;
+    if (head.codeSize) {
+        code = AllocateBlock(head.codeSize);
+        if (!code) {
+            AddLine(kNoMemory + display);
+            if (!m_archive.Skip(head.codeSize))
+                ReportDamage();
+            return;
+        }
+        if (!m_archive.Read(code, head.codeSize)) {
+            FreeBlock(code);
+            ReportDamage();
+            return;
+        }
+    }
+    if (head.plainSize) {
+        data = AllocateBlock(head.plainSize);
+        if (!data) {
+            FreeBlock(code);
+            AddLine(kNoMemory + display);
+            return;
+        }
+    }
+    DWORD produced = 0;
+    if (head.codeSize)
+        ExpandToMemory(code, data, head.codeSize, &produced, head.plainSize);
+    FreeBlock(code);
+    if (m_bCancel) {
+        FreeBlock(data);
+        return;
+    }
+    if (produced != head.plainSize) {
+        FreeBlock(data);
+        ReportDamage();
+        return;
+    }
+    static const BYTE kNoData[1] = {0};
+    if (RegSetValueExA(key, head.name, 0, head.valueType, data ? data : kNoData, head.plainSize) !=
+        ERROR_SUCCESS)
+        AddLine(kValueFailed + display);
+    FreeBlock(data);
+}
+
+void CRestore::SkipKeyRecords(unsigned long long count)
+{
+    // Key and value records frame themselves by their type, so like the files
+    // section they are read past as a plain count of records.
+    while (count && !Stopped()) {
+        BYTE type = 0;
+        char name[MAX_PATH];
+        WORD length = 0;
+        if (!m_archive.ReadByte(type) || !m_archive.ReadName(name, length)) {
+            ReportDamage();
+            return;
+        }
+        count--;
+        DWORD a = 0, b = 0, c = 0;
+        if (!m_archive.ReadDword(a) || !m_archive.ReadDword(b) || !m_archive.ReadDword(c)) {
+            ReportDamage();
+            return;
+        }
+        if (type == ARC_KEY) {
+            count += (unsigned long long)b + c; // root, subkeys, values
+        } else if (type == ARC_VALUE) {
+            if (!m_archive.Skip(c)) { // value type, plain size, code size
+                ReportDamage();
+                return;
+            }
+        } else {
+            ReportDamage();
+            return;
+        }
+    }
+}

@@ -1,0 +1,95 @@
+#include "restore/RestoreCommand.h"
+
+#include "app/JobState.h"
+#include "restore/ArchiveLister.h"
+#include "restore/ArchiveReader.h"
+#include "restore/Restore.h"
+
+#include <cstdio>
+#include <cstring>
+#include <memory>
+#include <new>
+#include <string>
+#include <vector>
+
+namespace {
+
+int RestoreUsage()
+{
+    std::fprintf(stderr, "usage: zmcli restore ARCHIVE [-a] [-t] [-c] [-o]\n");
+    return 2;
+}
+
+int ListUsage()
+{
+    std::fprintf(stderr, "usage: zmcli list ARCHIVE\n");
+    return 2;
+}
+
+} // namespace
+
+int RestoreCommand(int argc, char** argv)
+{
+    const char* archive = nullptr;
+    BYTE attributes = 0, times = 0, clear = 0, overwrite = 0;
+    for (int i = 0; i < argc; i++) {
+        const char* a = argv[i];
+        if (!std::strcmp(a, "-a"))
+            attributes = 1;
+        else if (!std::strcmp(a, "-t"))
+            times = 1;
+        else if (!std::strcmp(a, "-c"))
+            clear = 1;
+        else if (!std::strcmp(a, "-o"))
+            overwrite = 1;
+        else if (a[0] == '-' || archive)
+            return RestoreUsage();
+        else
+            archive = a;
+    }
+    if (!archive)
+        return RestoreUsage();
+
+    g_bRestoreAttributes = attributes;
+    g_bRestoreTimes = times;
+    g_bClearFolders = clear;
+    g_bOverwriteFiles = overwrite;
+
+    std::unique_ptr<CRestore> restore(new (std::nothrow) CRestore);
+    if (!restore) {
+        std::fprintf(stderr, "zmcli restore: out of memory\n");
+        return 1;
+    }
+    restore->RestoreAll(nullptr, archive, nullptr, nullptr, nullptr, nullptr);
+    for (const std::string& line : restore->m_messages)
+        std::printf("%s\n", line.c_str());
+    std::fflush(stdout);
+    bool ok = restore->m_messages.size() == 1 && restore->m_messages[0] == CRestore::kSuccess;
+    return ok ? 0 : 1;
+}
+
+int ListCommand(int argc, char** argv)
+{
+    if (argc != 1 || argv[0][0] == '-')
+        return ListUsage();
+    CArchiveReader reader;
+    ArchiveHeader header;
+    if (!reader.Open(argv[0]) || !reader.ReadHeader(header) ||
+        !CArchiveReader::IsArchiveMagic(header.magic)) {
+        std::printf("%s\n", CRestore::kOpenError);
+        return 1;
+    }
+    CArchiveLister lister(reader, header, stdout);
+    DWORD count = 0;
+    bool ok = true;
+    if (header.flags[0])
+        ok = reader.ReadDword(count) && lister.ListFiles(count);
+    if (ok && header.flags[3])
+        ok = reader.ReadDword(count) && lister.ListKeys(count);
+    if (ok && reader.Remaining() > 0)
+        ok = false;
+    if (!ok)
+        std::printf("%s\n", CRestore::kDamaged);
+    std::fflush(stdout);
+    return ok ? 0 : 1;
+}
