@@ -3,6 +3,7 @@
 #include "scan/Scan.h"
 
 #include "app/JobState.h"
+#include "tests/scan/ReportReader.h"
 #include "tests/scan/ScanTestUtil.h"
 #include "tests/support/TestFiles.h"
 
@@ -219,5 +220,38 @@ TEST_F(ScanLinks, CountModeCountsALinkedDirectoryButDoesNotWalkIt)
     CScan scan;
     scan.ScanDirectory(tree.c_str(), CScan::MODE_COUNT);
     EXPECT_EQ(scan.m_nRecords, 3u); // own.txt, dirlink, filelink
+    g_bEngineBusy = 0;
+}
+
+TEST_F(ScanWalk, RecordWalksCalledDirectlyWriteToTheGivenFile)
+{
+    // The walks write their records to m_hReport, relative key paths included,
+    // without the report's header and sections around them.
+    CTestKey key("Direct");
+    key.Set("", "v", REG_DWORD, "\x07\x00\x00\x00", 4);
+    key.Create("Sub");
+    std::string tree = dir / "t";
+    MakeDir(tree);
+    MakeFile(tree + "\\f", "abc");
+    std::string out = dir / "records.bin";
+    CScan scan;
+    scan.m_hReport = CreateFileA(out.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                 FILE_ATTRIBUTE_NORMAL, nullptr);
+    ASSERT_NE(scan.m_hReport, INVALID_HANDLE_VALUE);
+    ScanFlags[SF_VALUES] = 1;
+    ScanFlags[SF_SIZES] = 1;
+    scan.ScanKey(HKEY_CURRENT_USER, key.Path().c_str(), CScan::MODE_RECORD);
+    scan.ScanDirectory(tree.c_str(), CScan::MODE_RECORD);
+    CloseHandle(scan.m_hReport);
+    scan.m_hReport = INVALID_HANDLE_VALUE;
+    EXPECT_EQ(scan.m_nRecords, 3u);
+    EXPECT_EQ(scan.m_recType, CScan::REC_FILE);
+    EXPECT_EQ(scan.m_recLen, (tree + "\\f").size());
+
+    report::Builder b;
+    b.U8(4).Name(key.Path() + "\\v").U32(REG_DWORD).U32(4).U32(7);
+    b.U8(3).Name(key.Path() + "\\Sub");
+    b.U8(2).Name(tree + "\\f").U32(0).U32(3);
+    EXPECT_EQ(ReadFileBytes(out), b.Get()) << Hex(ReadFileBytes(out), 200);
     g_bEngineBusy = 0;
 }
