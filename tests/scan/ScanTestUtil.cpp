@@ -162,6 +162,18 @@ bool Spawn(std::initializer_list<std::string> args)
 }
 } // namespace
 
+void RemoveUnixLink(const std::string& link)
+{
+    UnixNameFunc unixName = (UnixNameFunc)(void*)GetProcAddress(GetModuleHandleA("kernel32.dll"),
+                                                                "wine_get_unix_file_name");
+    if (!unixName)
+        return;
+    size_t slash = link.find_last_of('\\');
+    std::string parent = UnixName(unixName, link.substr(0, slash));
+    if (!parent.empty())
+        Spawn({"/bin/rm", "-f", parent + "/" + link.substr(slash + 1)});
+}
+
 CTestDrive::CTestDrive(const std::string& directory) : m_letter(0)
 {
     UnixNameFunc unixName = (UnixNameFunc)(void*)GetProcAddress(GetModuleHandleA("kernel32.dll"),

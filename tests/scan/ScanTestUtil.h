@@ -26,6 +26,9 @@ private:
 // Under Wine: makes a Unix symbolic link at link (a Windows path) pointing to the
 // Windows path target. False elsewhere (the caller skips).
 bool MakeUnixSymlink(const std::string& target, const std::string& link);
+// Removes such a link on the Unix side (from Windows, deleting a link to a file
+// deletes its target, and a link to a directory cannot be removed at all).
+void RemoveUnixLink(const std::string& link);
 
 // Clears the scan flags and every job list.
 void ResetScanJob();

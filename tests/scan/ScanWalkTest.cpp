@@ -184,6 +184,11 @@ protected:
             !MakeUnixSymlink(outside + "\\file.txt", tree + "\\filelink"))
             GTEST_SKIP() << "Unix links can only be made under Wine";
     }
+    void TearDown() override
+    {
+        RemoveUnixLink(tree + "\\dirlink");
+        RemoveUnixLink(tree + "\\filelink");
+    }
     void ExpectOutsideIntact()
     {
         EXPECT_TRUE(FileExistsAt(outside + "\\target\\precious.txt"));
