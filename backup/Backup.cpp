@@ -23,6 +23,11 @@ const char kCreateFailed[] = "Ошибка создания архива ";
 const char kWriteFailed[] = "Ошибка записи архива, архив удалён";
 const char kTooLarge[] = "Ошибка записи архива: размер превышает 2 ГБ, архив удалён";
 
+// Enumerations pass over entries that cannot be stored (names too long for a
+// record) but give up after this many in a row: some keys (performance data)
+// answer every index with the same error.
+const int kMaxSkippedInARow = 256;
+
 bool IsDotEntry(const char* name)
 {
     return name[0] == '.' && (name[1] == 0 || (name[1] == '.' && name[2] == 0));
@@ -601,26 +606,33 @@ void CBackup::WriteKeyTree(DWORD root, const char* path)
 void CBackup::WriteKeyContents(HKEY key, DWORD root, const std::string& path, DWORD& subkeys,
                                DWORD& values)
 {
-    for (DWORD index = 0; !Stopped(); index++) {
+    int skipped = 0;
+    for (DWORD index = 0; !Stopped() && skipped < kMaxSkippedInARow; index++) {
         int r = WriteValueRecord(key, index);
         if (r == 0)
             break;
-        if (r > 0)
+        if (r > 0) {
             values++;
-        else if (!Stopped())
+            skipped = 0;
+        } else if (!Stopped()) {
+            skipped++;
             Unreadable(std::string(RootKeyName(root, g_osFamily)) + "\\" + path +
                        (path.empty() ? "" : "\\") + "<значение " + std::to_string(index) + ">");
+        }
     }
     char name[MAX_PATH];
-    for (DWORD index = 0; !Stopped(); index++) {
+    skipped = 0;
+    for (DWORD index = 0; !Stopped() && skipped < kMaxSkippedInARow; index++) {
         DWORD length = sizeof name;
         LONG rc = RegEnumKeyExA(key, index, name, &length, nullptr, nullptr, nullptr, nullptr);
         if (rc == ERROR_MORE_DATA) {
             // A name longer than a record can hold.
+            skipped++;
             Unreadable(std::string(RootKeyName(root, g_osFamily)) + "\\" + path +
                        (path.empty() ? "" : "\\") + "<подключ " + std::to_string(index) + ">");
             continue;
         }
+        skipped = 0;
         if (rc != ERROR_SUCCESS)
             break;
         std::string child = path.empty() ? std::string(name) : path + "\\" + name;
