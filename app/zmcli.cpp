@@ -7,6 +7,9 @@
 #ifdef _WIN32
 #include "backup/ArchiveCommand.h"
 #endif
+#ifdef _WIN32
+#include "restore/RestoreCommand.h"
+#endif
 
 #include <cstdio>
 #include <cstring>
@@ -24,6 +27,12 @@ int main(int argc, char** argv)
 #ifdef _WIN32
     if (argc >= 2 && std::strcmp(argv[1], "archive") == 0)
         return ArchiveCommand(argc - 2, argv + 2);
+#endif
+#ifdef _WIN32
+    if (argc >= 2 && std::strcmp(argv[1], "restore") == 0)
+        return RestoreCommand(argc - 2, argv + 2);
+    if (argc >= 2 && std::strcmp(argv[1], "list") == 0)
+        return ListCommand(argc - 2, argv + 2);
 #endif
     std::fprintf(stderr, "usage: zmcli lzss ...\n");
     return 2;
