@@ -70,7 +70,12 @@ int CCompare::Run()
 {
     CCompareCore core(this, &m_bCancel);
     core.m_bLiteralSearch = m_bLiteralSearch;
-    int result = core.Run(m_pszPath1 ? m_pszPath1 : "", m_pszPath2 ? m_pszPath2 : "");
+    int result = CCompareCore::RESULT_NOT_A_REPORT;
+    try {
+        result = core.Run(m_pszPath1 ? m_pszPath1 : "", m_pszPath2 ? m_pszPath2 : "");
+    } catch (...) {
+        // Nothing leaves the thread; the buttons stay disabled.
+    }
     if (!m_bCancel) {
         if (m_pPage && m_pPage->m_hWnd)
             ::PostMessageA(::GetParent(m_pPage->m_hWnd), PSM_SETWIZBUTTONS, 0, PSWIZB_FINISH);

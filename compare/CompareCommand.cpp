@@ -243,7 +243,12 @@ int CompareCommand(int argc, char** argv)
 #endif
     CConsoleOutput out;
     CCompareCore core(&out, nullptr);
-    int result = core.Run(paths[0], paths[1]);
+    int result = CCompareCore::RESULT_NOT_A_REPORT;
+    try {
+        result = core.Run(paths[0], paths[1]);
+    } catch (...) {
+        std::fprintf(stderr, "zmcli compare: out of memory\n");
+    }
     if (result == CCompareCore::RESULT_COMPARED && lists) {
         CConsoleOutput::WriteLine("--");
         for (WORD k = 0; k < g_PathList.nCount; k++)

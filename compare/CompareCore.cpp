@@ -5,6 +5,7 @@
 
 #include <cstdio>
 #include <cstring>
+#include <exception>
 #include <utility>
 
 namespace {
@@ -173,8 +174,16 @@ int CCompareCore::Run(CReportSource* pReport1, const char* path1, CReportSource*
 
     for (const SectionInfo& s : kSections) {
         AddLine(s.pszHeading);
-        if (!Cancelled())
+        if (Cancelled())
+            continue;
+        try {
             CompareSection(m_flags1[s.nFlag], m_flags2[s.nFlag], s.pszTitle);
+        } catch (const std::exception&) {
+            // A section table too large for the memory left: the rest of both
+            // reports cannot be found.
+            m_bBroken[0] = m_bBroken[1] = true;
+            AddLine("Недостаточно памяти для сравнения раздела");
+        }
     }
 
     ArchiveFlags[AF_FILES] = g_PathList.nCount > 0;
@@ -255,19 +264,26 @@ void CCompareCore::CompareSection(BYTE has1, BYTE has2, const char* title)
 void CCompareCore::CompareEntries(const SectionEntry& e1, const SectionEntry& e2, const char* title)
 {
     AddLine(title + e1.name + ":");
-    int s1 = m_block1.Load(*m_pReport[0], e1.dwOffset, e1.dwLength, e1.dwCount, m_flags1, m_pCancel);
-    int s2 = CReportBlock::BLOCK_OK;
-    if (!Cancelled())
-        s2 = m_block2.Load(*m_pReport[1], e2.dwOffset, e2.dwLength, e2.dwCount, m_flags2, m_pCancel);
-    if (!Cancelled()) {
-        if (s1 != CReportBlock::BLOCK_OK)
-            ReportBlockDamage(0, s1, m_block1);
-        if (s2 != CReportBlock::BLOCK_OK)
-            ReportBlockDamage(1, s2, m_block2);
-        if (s1 == CReportBlock::BLOCK_OK && s2 == CReportBlock::BLOCK_OK) {
-            m_dwRoot = RootKeyFromName(e1.name.c_str());
-            CompareBlocks(e1.name + "\\");
+    try {
+        int s1 = m_block1.Load(*m_pReport[0], e1.dwOffset, e1.dwLength, e1.dwCount, m_flags1, m_pCancel);
+        int s2 = CReportBlock::BLOCK_OK;
+        if (!Cancelled())
+            s2 = m_block2.Load(*m_pReport[1], e2.dwOffset, e2.dwLength, e2.dwCount, m_flags2, m_pCancel);
+        if (!Cancelled()) {
+            if (s1 != CReportBlock::BLOCK_OK)
+                ReportBlockDamage(0, s1, m_block1);
+            if (s2 != CReportBlock::BLOCK_OK)
+                ReportBlockDamage(1, s2, m_block2);
+            if (s1 == CReportBlock::BLOCK_OK && s2 == CReportBlock::BLOCK_OK) {
+                m_dwRoot = RootKeyFromName(e1.name.c_str());
+                CompareBlocks(e1.name + "\\");
+            }
         }
+    } catch (const std::exception&) {
+        // Blocks too large for the memory left: this pair is not compared.
+        m_block1.Release();
+        m_block2.Release();
+        AddLine("Недостаточно памяти для сравнения записей " + e1.name);
     }
     m_block1.Release();
     m_block2.Release();

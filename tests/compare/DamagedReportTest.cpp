@@ -156,3 +156,43 @@ TEST(DamagedReport, ArbitraryDamageNeverEscapesTheReport)
         EXPECT_GE(r.lines.size(), 4u);
     }
 }
+
+namespace {
+// A report claiming 4 GiB: its image, then zeros.
+class CHugeReport : public CReportSource {
+public:
+    explicit CHugeReport(const Bytes& image) : m_image(image) {}
+    uint64_t Size() const override { return 0xFFFFFFFFull; }
+    bool Seek(uint64_t position) override
+    {
+        m_position = position;
+        return true;
+    }
+    bool Read(void* buffer, DWORD count) override
+    {
+        BYTE* out = static_cast<BYTE*>(buffer);
+        for (DWORD k = 0; k < count; k++, m_position++)
+            out[k] = m_position < m_image.size() ? m_image[(size_t)m_position] : 0;
+        return true;
+    }
+
+private:
+    Bytes m_image;
+    uint64_t m_position = 0;
+};
+} // namespace
+
+TEST(DamagedReport, ABlockTooLargeForMemoryIsNamedAndPassedOver)
+{
+    if (sizeof(void*) != 4)
+        GTEST_SKIP() << "only a 32-bit process cannot hold the block";
+    CReportWriter w1 = Report(9), w2 = Report(10);
+    Bytes older = w1.Build(), image = w2.Build();
+    SetU32(image, w2.m_descriptorFields[0] + 4, 0xF0000000u);
+    CReportMemory a(older.data(), older.size());
+    CHugeReport b(image);
+    CLinesOutput out;
+    CCompareCore core(&out, nullptr);
+    EXPECT_EQ(core.Run(&a, "old.zmr", &b, "new.zmr"), CCompareCore::RESULT_COMPARED);
+    EXPECT_EQ(out.m_lines, Expected({"Недостаточно памяти для сравнения записей C:\\A"}, kFine, kRegFine));
+}
