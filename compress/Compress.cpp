@@ -169,6 +169,26 @@ void CCompress::WriteArchive(HANDLE h, const void* data, DWORD size)
         m_bWriteError = TRUE;
 }
 
+unsigned long long CCompress::EndOf(HANDLE h)
+{
+    LONG high = 0;
+    DWORD low = SetFilePointer(h, 0, &high, FILE_END);
+    return ((unsigned long long)(DWORD)high << 32) | low;
+}
+
+void CCompress::PatchAt(HANDLE h, unsigned long long pos, DWORD value)
+{
+    // 64-bit positions: a block may start past 2 GiB in a large archive.
+    LONG high = (LONG)(pos >> 32);
+    if (SetFilePointer(h, (LONG)(DWORD)pos, &high, FILE_BEGIN) != (DWORD)pos) {
+        m_bWriteError = TRUE;
+        return;
+    }
+    WriteArchive(h, &value, 4);
+    high = 0;
+    SetFilePointer(h, 0, &high, FILE_END);
+}
+
 void CCompress::FlushOut()
 {
     if (m_pOutBuf && m_nOutBufFill) {
@@ -182,7 +202,7 @@ void CCompress::FlushOut()
 void CCompress::EncodeInto(HANDLE archive)
 {
     // Placeholder for the code size, found again by the archive's size.
-    DWORD codeSizePos = SetFilePointer(archive, 0, nullptr, FILE_END);
+    unsigned long long codeSizePos = EndOf(archive);
     DWORD zero = 0;
     WriteArchive(archive, &zero, 4);
 
@@ -195,9 +215,7 @@ void CCompress::EncodeInto(HANDLE archive)
     FreeOutBuf();
     ResetProgress();
 
-    SetFilePointer(archive, (LONG)codeSizePos, nullptr, FILE_BEGIN);
-    WriteArchive(archive, &m_nOut, 4);
-    SetFilePointer(archive, 0, nullptr, FILE_END);
+    PatchAt(archive, codeSizePos, m_nOut);
 }
 
 int CCompress::CompressFile(LPCSTR path, HANDLE archive)
@@ -220,7 +238,7 @@ int CCompress::CompressFile(LPCSTR path, HANDLE archive)
     }
     m_nTotal = size;
 
-    DWORD plainSizePos = SetFilePointer(archive, 0, nullptr, FILE_END);
+    unsigned long long plainSizePos = EndOf(archive);
     WriteArchive(archive, &size, 4);
     if (size == 0) {
         if (h != INVALID_HANDLE_VALUE)
@@ -252,9 +270,7 @@ int CCompress::CompressFile(LPCSTR path, HANDLE archive)
 
     if (m_bShortRead && !m_bCancel) {
         // The file shrank while it was read: the frame says what is really stored.
-        SetFilePointer(archive, (LONG)plainSizePos, nullptr, FILE_BEGIN);
-        WriteArchive(archive, &stored, 4);
-        SetFilePointer(archive, 0, nullptr, FILE_END);
+        PatchAt(archive, plainSizePos, stored);
     }
     return 0;
 }

@@ -68,6 +68,8 @@ private:
     bool Refill();
     void FlushOut();
     void WriteArchive(HANDLE h, const void* data, DWORD size);
+    unsigned long long EndOf(HANDLE h);
+    void PatchAt(HANDLE h, unsigned long long pos, DWORD value);
     void EncodeInto(HANDLE archive);
     void DecodeFast();
     DWORD RoomAt(BYTE* out, DWORD produced) const;

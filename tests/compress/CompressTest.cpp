@@ -321,3 +321,49 @@ TEST(Compress, StreamDecodingEqualsTheCodecOnAnyCode)
     }
     delete c;
 }
+
+#ifndef _WIN32
+#include <unistd.h>
+#endif
+
+TEST(Compress, BlocksPastFourGibibytesArePatchedInPlace)
+{
+    // A sparse archive already 5 GiB long: the block is appended at its end and
+    // its code size patched there, not at the position's low 32 bits.
+    CScratchDir dir;
+    std::string arc = dir / "huge.bin";
+    HANDLE h = CreateArchive(arc);
+    ASSERT_NE(h, INVALID_HANDLE_VALUE);
+    const unsigned long long start = 5ull << 30;
+#ifdef _WIN32
+    LONG high = (LONG)(start >> 32);
+    SetFilePointer(h, (LONG)(DWORD)start, &high, FILE_BEGIN);
+    ASSERT_TRUE(SetEndOfFile(h));
+#else
+    ASSERT_EQ(truncate(arc.c_str(), (off_t)start), 0);
+    LONG atEnd = 0;
+    SetFilePointer(h, 0, &atEnd, FILE_END);
+#endif
+    Bytes text = TextBytes(3000, 8);
+    CCompress* c = new CCompress;
+    c->CompressBlock(h, text.data(), (DWORD)text.size());
+    EXPECT_FALSE(c->m_bWriteError);
+    DWORD codeSize = c->m_nOut;
+    delete c;
+
+    LONG high2 = (LONG)(start >> 32);
+    SetFilePointer(h, (LONG)(DWORD)start, &high2, FILE_BEGIN);
+    Bytes frame(8 + codeSize);
+    DWORD got = 0;
+    ASSERT_TRUE(ReadFile(h, frame.data(), (DWORD)frame.size(), &got, nullptr));
+    ASSERT_EQ(got, frame.size());
+    EXPECT_EQ(U32(frame, 0), 3000u);
+    EXPECT_EQ(U32(frame, 4), codeSize);
+    // Nothing was written at the low 32 bits of the position.
+    LONG none = 0;
+    SetFilePointer(h, (LONG)(DWORD)start, &none, FILE_BEGIN);
+    Bytes low(8);
+    ReadFile(h, low.data(), 8, &got, nullptr);
+    EXPECT_EQ(low, Bytes(8, 0));
+    CloseHandle(h);
+}
