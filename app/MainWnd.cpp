@@ -114,20 +114,26 @@ void CMainWnd::FitToDialog(BOOL center)
 {
     if (!m_MainDlg.m_hWnd)
         return;
-    RECT dlg, win, client;
+    RECT dlg;
     m_MainDlg.GetClientRect(&dlg);
     int dlgW = dlg.right - dlg.left, dlgH = dlg.bottom - dlg.top;
-    GetWindowRect(&win);
-    GetClientRect(&client);
-    int cx = dlgW + (win.right - win.left) - (client.right - client.left);
-    int cy = dlgH + (win.bottom - win.top) - (client.bottom - client.top);
+    // The frame, caption and one line of menu bar around a client area of the
+    // dialog's size. (The window's own client rectangle is not asked for here:
+    // before the window was first shown it does not yet account for the menu
+    // bar as it will be laid out.)
+    RECT frame = {0, 0, dlgW, dlgH};
+    ::AdjustWindowRectEx(&frame, (DWORD)GetStyle(), TRUE, (DWORD)::GetWindowLongPtrA(m_hWnd, GWL_EXSTYLE));
+    int cx = frame.right - frame.left, cy = frame.bottom - frame.top;
     SetWindowPos(nullptr, 0, 0, cx, cy, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
-    // A menu bar that wraps onto another line at the new width takes room from
-    // the client area: grow by what is missing.
-    GetClientRect(&client);
-    int missing = dlgH - (client.bottom - client.top);
-    if (missing > 0)
-        SetWindowPos(nullptr, 0, 0, cx, cy + missing, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    if (IsWindowVisible()) {
+        // A menu bar that wraps onto more lines at this width takes room from
+        // the client area: make up the difference.
+        RECT client;
+        GetClientRect(&client);
+        int missing = dlgH - (client.bottom - client.top);
+        if (missing != 0)
+            SetWindowPos(nullptr, 0, 0, cx, cy + missing, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    }
     m_MainDlg.SetWindowPos(nullptr, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
     if (center)
         CenterWindow();

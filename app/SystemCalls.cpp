@@ -23,7 +23,10 @@ BOOL RealNotifyIcon(DWORD message, NOTIFYICONDATAA* data) { return ::Shell_Notif
 
 } // namespace
 
+// Both tables are filled at compile time, so that a test's recorders installed
+// during static initialisation are never overwritten.
 const SystemCalls g_RealSystemCalls = {&RealExitWindows, &RealShellExecute, &RealFormatDrive,
                                        &RealDeleteFile, &RealNotifyIcon};
 
-SystemCalls g_SystemCalls = g_RealSystemCalls;
+SystemCalls g_SystemCalls = {&RealExitWindows, &RealShellExecute, &RealFormatDrive, &RealDeleteFile,
+                             &RealNotifyIcon};

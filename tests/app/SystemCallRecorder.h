@@ -1,0 +1,20 @@
+// Replaces the system-call seam for the whole test program, before any test
+// runs: nothing reaches the real ExitWindowsEx, SHFormatDrive, ShellExecute,
+// DeleteFile or the notification area; every call is recorded instead.
+#pragma once
+
+#include "app/SystemCalls.h"
+
+#include <string>
+#include <vector>
+
+struct RecordedCall {
+    std::string name;  // "ExitWindowsEx", "ShellExecute", "FormatDrive", "DeleteFile", "NotifyIcon"
+    UINT flags;        // ExitWindowsEx flags, NotifyIcon message, FormatDrive drive
+    std::string text;  // file or path
+    NOTIFYICONDATAA icon;
+};
+
+std::vector<RecordedCall>& RecordedCalls();
+// Recorded calls of one name.
+std::vector<RecordedCall> CallsNamed(const char* name);
