@@ -8,6 +8,7 @@
 #include "framework/ProgressCtrl.h"
 #include "framework/Static.h"
 #include "res/resource.h"
+#include "restore/Restore.h"
 
 #include <cstring>
 
@@ -105,9 +106,11 @@ void CMainApp::UnattendedRestore()
         ::GetClientRect(messages.m_hWnd, &rc);
         messages.InsertColumn(0, "", 2 * (rc.right - rc.left));
 
-        // The restore engine runs here, to its end, on this thread.
-
+        // The whole archive, on this thread, to its end; the window is not pumped.
+        CRestore* restore = new CRestore;
+        restore->RestoreAll(&window, g_szArchiveName, &current, &messages, &progress, &percent);
         window.DestroyWindow();
+        delete restore;
     }
     m_pMainWnd = nullptr;
     if (m_CommandLine.m_bReboot)
