@@ -34,6 +34,7 @@ bool CArchiveReader::Open(LPCSTR path)
     if (m_hFile == INVALID_HANDLE_VALUE)
         return false;
     DWORD high = 0;
+    SetLastError(NO_ERROR);
     DWORD low = GetFileSize(m_hFile, &high);
     if (low == INVALID_FILE_SIZE && GetLastError() != NO_ERROR) {
         Close();
@@ -181,6 +182,7 @@ bool CArchiveReader::Seek64(unsigned long long offset)
         return true;
     }
     LONG high = (LONG)(offset >> 32);
+    SetLastError(NO_ERROR);
     DWORD low = SetFilePointer(m_hFile, (LONG)(DWORD)offset, &high, FILE_BEGIN);
     if (low == INVALID_SET_FILE_POINTER && GetLastError() != NO_ERROR)
         return Fail();

@@ -8,6 +8,9 @@
 // record names that are not a single path component, and top-level records that
 // are not a drive, are refused with a line of their own and read past, so that an
 // archive cannot make the engine write anywhere but below the places it names.
+// Every other line is a failure too: the success line is written only when no
+// other line was. With g_bClearFolders set, each directory record that exists on
+// disk is cleared before it is restored into, except a drive's root directory.
 #pragma once
 
 #include "compress/Compress.h"
