@@ -1,0 +1,520 @@
+#include "framework/Button.h"
+#include "framework/ComboBox.h"
+#include "framework/Dialog.h"
+#include "framework/Edit.h"
+#include "framework/FileDialog.h"
+#include "framework/ImageList.h"
+#include "framework/ListCtrl.h"
+#include "framework/ProgressCtrl.h"
+#include "framework/PropertySheet.h"
+#include "framework/Static.h"
+#include "framework/TreeCtrl.h"
+#include "framework/WinApp.h"
+#include "framework/WindowImpl.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <functional>
+#include <string>
+#include <thread>
+#include <vector>
+
+namespace {
+
+bool WaitFor(const std::function<bool()>& done, DWORD ms = 5000)
+{
+    DWORD start = ::GetTickCount();
+    while (!done()) {
+        if (::GetTickCount() - start > ms)
+            return false;
+        ::Sleep(5);
+    }
+    return true;
+}
+
+void PumpPending()
+{
+    MSG m;
+    while (::PeekMessageA(&m, nullptr, 0, 0, PM_REMOVE)) {
+        if (m.message == WM_QUIT)
+            continue;
+        if (AfxGetApp() && AfxGetApp()->PreTranslateMessage(&m))
+            continue;
+        ::TranslateMessage(&m);
+        ::DispatchMessageA(&m);
+    }
+}
+
+std::string Caption(HWND h)
+{
+    char text[128] = "";
+    ::GetWindowTextA(h, text, sizeof(text));
+    return text;
+}
+
+// A driver thread works a modal window of the test's thread from outside.
+std::thread Driver(std::function<void()> work)
+{
+    DWORD ui = ::GetCurrentThreadId();
+    return std::thread([ui, work] {
+        ::SetThreadDesktop(::GetThreadDesktop(ui));
+        work();
+    });
+}
+
+HWND FindOwnWindow(const char* caption, DWORD ms = 5000)
+{
+    HWND found = nullptr;
+    WaitFor([&] {
+        found = ::FindWindowA(nullptr, caption);
+        return found && ::IsWindowVisible(found);
+    }, ms);
+    return found;
+}
+
+class CProbeWnd : public CWindowImpl {
+public:
+    std::vector<std::string> log;
+    UINT lastId = 0, lastCode = 0;
+    bool* deleted = nullptr;
+
+protected:
+    int OnCreate(CREATESTRUCTA* cs) override
+    {
+        log.push_back(std::string("create:") + cs->lpszName);
+        return CWindowImpl::OnCreate(cs);
+    }
+    void OnCommand(UINT id, UINT code, HWND) override
+    {
+        lastId = id;
+        lastCode = code;
+        log.push_back("command");
+    }
+    LRESULT OnMessage(UINT msg, WPARAM wParam, LPARAM lParam) override
+    {
+        if (msg == WM_APP + 5)
+            return (LRESULT)(wParam + lParam);
+        return Default();
+    }
+    void OnDestroy() override
+    {
+        log.push_back("destroy");
+        Default();
+    }
+    void PostNcDestroy() override
+    {
+        log.push_back("gone");
+        if (deleted)
+            *deleted = true;
+    }
+};
+
+TEST(WindowImpl, HandlersReceiveTheirMessagesAndDefaultDoesTheRest)
+{
+    CWinApp app;
+    ASSERT_TRUE(CWindowImpl::RegisterWindowClass("ZmProbe"));
+    CProbeWnd w;
+    ASSERT_TRUE(w.CreateEx(0, "ZmProbe", "проба", WS_OVERLAPPED, 0, 0, 100, 100, nullptr, nullptr));
+    EXPECT_EQ(&w, CWindowImpl::FromHandle(w.m_hWnd));
+    ASSERT_FALSE(w.log.empty());
+    EXPECT_EQ("create:проба", w.log[0]);
+    w.SendMessage(WM_COMMAND, MAKEWPARAM(40001, 3), 0);
+    EXPECT_EQ(40001u, w.lastId);
+    EXPECT_EQ(3u, w.lastCode);
+    EXPECT_EQ(12, (int)w.SendMessage(WM_APP + 5, 5, 7));
+    // Unhandled messages reach the default procedure.
+    w.SetWindowText("другой");
+    EXPECT_EQ("другой", Caption(w.m_hWnd));
+
+    app.m_pMainWnd = &w;
+    HWND h = w.m_hWnd;
+    w.DestroyWindow();
+    EXPECT_EQ(nullptr, w.m_hWnd);
+    EXPECT_EQ(nullptr, CWindowImpl::FromHandle(h));
+    EXPECT_EQ(nullptr, app.m_pMainWnd);
+    EXPECT_EQ("destroy", w.log[w.log.size() - 2]);
+    EXPECT_EQ("gone", w.log.back());
+    MSG m;
+    EXPECT_TRUE(::PeekMessageA(&m, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE)); // the loop would end
+    EXPECT_EQ(0, app.Run()); // no main window: returns at once
+}
+
+TEST(WindowImpl, HeapObjectDeletesItselfAfterItsWindow)
+{
+    CWinApp app;
+    CWindowImpl::RegisterWindowClass("ZmProbe");
+    struct CSelfDeleting : CProbeWnd {
+        void PostNcDestroy() override
+        {
+            CProbeWnd::PostNcDestroy();
+            delete this;
+        }
+    };
+    bool deleted = false;
+    CSelfDeleting* w = new CSelfDeleting;
+    w->deleted = &deleted;
+    ASSERT_TRUE(w->CreateEx(0, "ZmProbe", "", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr));
+    ::DestroyWindow(w->m_hWnd);
+    EXPECT_TRUE(deleted);
+}
+
+class CTestDialog : public CDialog {
+public:
+    CTestDialog() : CDialog(100) {}
+    std::vector<std::string> log;
+    LRESULT notifyResult = 0;
+
+protected:
+    BOOL OnInitDialog() override
+    {
+        log.push_back("init");
+        SetDlgItemText(10, "начало");
+        CComboBox combo(::GetDlgItem(m_hWnd, 11));
+        combo.AddString("один");
+        combo.AddString("два");
+        combo.SetCurSel(1);
+        return TRUE;
+    }
+    void OnCommand(UINT id, UINT code, HWND hCtl) override
+    {
+        if (id == 10 && code == EN_CHANGE)
+            log.push_back("change");
+        CDialog::OnCommand(id, code, hCtl);
+    }
+    LRESULT OnNotify(int idCtrl, NMHDR* pnmh) override
+    {
+        if (pnmh->code == (UINT)-1234)
+            return notifyResult;
+        return CDialog::OnNotify(idCtrl, pnmh);
+    }
+    void OnOK() override
+    {
+        log.push_back("ok");
+        CDialog::OnOK();
+    }
+};
+
+TEST(Dialog, ModalRunsUntilOkAndGivesItsResult)
+{
+    CWinApp app;
+    CTestDialog dlg;
+    dlg.notifyResult = 4321;
+    LRESULT seenResult = 0;
+    LRESULT seenReturn = 0;
+    std::string seenText;
+    int seenCombo = -1;
+    std::thread driver = Driver([&] {
+        HWND d = FindOwnWindow("Проверка диалога");
+        if (!d)
+            return;
+        char text[64];
+        ::GetDlgItemTextA(d, 10, text, sizeof(text));
+        seenText = text;
+        seenCombo = (int)::SendDlgItemMessageA(d, 11, CB_GETCURSEL, 0, 0);
+        NMHDR nm = {d, 0, (UINT)-1234};
+        seenReturn = ::SendMessageA(d, WM_NOTIFY, 0, (LPARAM)&nm);
+        seenResult = ::GetWindowLongPtrA(d, DWLP_MSGRESULT);
+        ::SetDlgItemTextA(d, 10, "дальше");
+        ::SendMessageA(::GetDlgItem(d, IDOK), BM_CLICK, 0, 0);
+    });
+    INT_PTR r = dlg.DoModal();
+    driver.join();
+    EXPECT_EQ(IDOK, r);
+    EXPECT_EQ("начало", seenText);
+    EXPECT_EQ(1, seenCombo);
+    EXPECT_EQ(4321, seenReturn); // the dialog manager hands back DWLP_MSGRESULT
+    EXPECT_EQ(4321, seenResult);
+    EXPECT_EQ((std::vector<std::string>{"init", "change", "change", "ok"}), dlg.log);
+    EXPECT_EQ(nullptr, dlg.m_hWnd);
+}
+
+TEST(Dialog, EscapeCancelsAModalDialog)
+{
+    CWinApp app;
+    CTestDialog dlg;
+    std::thread driver = Driver([&] {
+        HWND d = FindOwnWindow("Проверка диалога");
+        if (d)
+            ::SendMessageA(d, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
+    });
+    EXPECT_EQ(IDCANCEL, dlg.DoModal());
+    driver.join();
+}
+
+TEST(Dialog, ModelessGetsKeyboardHandlingFromTheMessageLoop)
+{
+    CWinApp app;
+    CTestDialog dlg;
+    ASSERT_TRUE(dlg.Create());
+    dlg.ShowWindow(SW_SHOW);
+    HWND edit = ::GetDlgItem(dlg.m_hWnd, 10);
+    ::SetFocus(edit);
+    // Tab goes to the next control only through IsDialogMessage.
+    ::PostMessageA(edit, WM_KEYDOWN, VK_TAB, 0);
+    PumpPending();
+    EXPECT_EQ(::GetDlgItem(dlg.m_hWnd, 11), ::GetFocus());
+    // Escape cancels, which ends a modeless dialog's window.
+    ::PostMessageA(::GetFocus(), WM_KEYDOWN, VK_ESCAPE, 0);
+    PumpPending();
+    EXPECT_EQ(nullptr, dlg.m_hWnd);
+}
+
+TEST(Controls, WrappersDriveTheRealControls)
+{
+    CWinApp app;
+    CTestDialog dlg;
+    ASSERT_TRUE(dlg.Create());
+    HWND d = dlg.m_hWnd;
+
+    CEdit edit(::GetDlgItem(d, 10));
+    edit.SetLimitText(5);
+    edit.SetWindowText("");
+    edit.ReplaceSel("123456789");
+    char text[32];
+    edit.GetWindowText(text, sizeof(text));
+    EXPECT_STREQ("12345", text);
+
+    CComboBox combo(::GetDlgItem(d, 11));
+    EXPECT_EQ(2, combo.GetCount());
+    EXPECT_EQ(2, combo.AddString("три"));
+    combo.GetLBText(2, text);
+    EXPECT_STREQ("три", text);
+    EXPECT_EQ(2, combo.FindStringExact(-1, "три"));
+    combo.ResetContent();
+    EXPECT_EQ(0, combo.GetCount());
+    EXPECT_EQ(CB_ERR, combo.GetCurSel());
+
+    CButton check(::GetDlgItem(d, 12));
+    EXPECT_EQ(BST_UNCHECKED, check.GetCheck());
+    check.Click();
+    EXPECT_EQ(BST_CHECKED, check.GetCheck());
+    check.SetCheck(BST_UNCHECKED);
+    EXPECT_EQ((UINT)BST_UNCHECKED, dlg.IsDlgButtonChecked(12));
+
+    CImageList images;
+    ASSERT_TRUE(images.Create(16, 16, ILC_COLOR16 | ILC_MASK, 2, 2));
+    HDC screen = ::GetDC(nullptr);
+    HBITMAP bmp = ::CreateCompatibleBitmap(screen, 16, 16);
+    ::ReleaseDC(nullptr, screen);
+    EXPECT_EQ(0, images.Add(bmp, RGB(255, 255, 255)));
+    EXPECT_EQ(1, images.Add(bmp, RGB(255, 255, 255)));
+    EXPECT_EQ(2, images.GetImageCount());
+    HICON icon = images.ExtractIcon(1);
+    EXPECT_NE(nullptr, icon);
+    ::DestroyIcon(icon);
+
+    CListCtrl list(::GetDlgItem(d, 13));
+    list.InsertColumn(0, "", 100);
+    list.SetImageList(images, LVSIL_SMALL);
+    EXPECT_EQ(0, list.AddLine("первая"));
+    EXPECT_EQ(1, list.AddLine("вторая", 1));
+    list.GetItemText(1, 0, text, sizeof(text));
+    EXPECT_STREQ("вторая", text);
+    EXPECT_EQ(1, list.GetItemImage(1));
+    EXPECT_TRUE(list.DeleteItem(0));
+    EXPECT_EQ(1, list.GetItemCount());
+
+    CTreeCtrl tree(::GetDlgItem(d, 14));
+    HTREEITEM root = tree.InsertItemWithChildren("C:\\", -1, -1, TVI_ROOT, TVI_LAST, 7);
+    HTREEITEM child = tree.InsertItem("Windows", -1, -1, root, TVI_LAST, 8);
+    ASSERT_NE(nullptr, root);
+    EXPECT_EQ(root, tree.GetRootItem());
+    EXPECT_EQ(child, tree.GetChildItem(root));
+    EXPECT_EQ(root, tree.GetParentItem(child));
+    EXPECT_EQ(nullptr, tree.GetNextSiblingItem(child));
+    EXPECT_EQ(8, (int)tree.GetItemData(child));
+    tree.GetItemText(child, text, sizeof(text));
+    EXPECT_STREQ("Windows", text);
+    EXPECT_FALSE(tree.GetCheck(child));
+    tree.SetCheck(child, TRUE);
+    EXPECT_TRUE(tree.GetCheck(child));
+    EXPECT_EQ(2, tree.GetCount());
+    tree.DeleteAllItems();
+    EXPECT_EQ(0, tree.GetCount());
+
+    CProgressCtrl progress(::GetDlgItem(d, 15));
+    progress.SetRange(0, 10);
+    progress.SetPos(7);
+    EXPECT_EQ(7, progress.GetPos());
+
+    CStatic picture(::GetDlgItem(d, 16));
+    picture.SetBitmap(bmp);
+    EXPECT_NE(nullptr, picture.GetBitmap());
+    ::DeleteObject(bmp);
+    dlg.DestroyWindow();
+}
+
+TEST(FileDialog, FilterAndFlags)
+{
+    CFileDialog open(TRUE, "zma", "C:\\x.zma", OFN_HIDEREADONLY, "ZM-архивы|*.zma|Все файлы|*.*||");
+    const char* f = open.m_ofn.lpstrFilter;
+    ASSERT_NE(nullptr, f);
+    EXPECT_STREQ("ZM-архивы", f);
+    f += std::strlen(f) + 1;
+    EXPECT_STREQ("*.zma", f);
+    f += std::strlen(f) + 1;
+    EXPECT_STREQ("Все файлы", f);
+    f += std::strlen(f) + 1;
+    EXPECT_STREQ("*.*", f);
+    f += std::strlen(f) + 1;
+    EXPECT_EQ(0, *f);
+    EXPECT_STREQ("C:\\x.zma", open.GetPathName());
+    EXPECT_STREQ("zma", open.m_ofn.lpstrDefExt);
+    EXPECT_TRUE(open.m_ofn.Flags & OFN_HIDEREADONLY);
+    EXPECT_FALSE(open.m_ofn.Flags & OFN_OVERWRITEPROMPT);
+    open.SetTitle("Выбор архива");
+    EXPECT_STREQ("Выбор архива", open.m_ofn.lpstrTitle);
+}
+
+TEST(FileDialog, OpenDialogReturnsTheChosenPath)
+{
+    CWinApp app;
+    char dir[MAX_PATH];
+    ::GetTempPathA(MAX_PATH, dir);
+    std::string target = std::string(dir) + "zm file dialog.exe";
+    HANDLE h = ::CreateFileA(target.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    ::CloseHandle(h);
+    CFileDialog dlg(TRUE, nullptr, nullptr, OFN_HIDEREADONLY, "Программы|*.exe|Все файлы|*.*||");
+    dlg.SetTitle("Выбор программы");
+    std::thread driver = Driver([&] {
+        HWND d = FindOwnWindow("Выбор программы");
+        if (!d)
+            return;
+        // The file-name box of the Explorer-style dialog.
+        HWND name = ::GetDlgItem(d, 0x47c); // cmb13
+        if (!name)
+            name = ::GetDlgItem(d, 0x480); // edt1
+        ::SetWindowTextA(name, target.c_str());
+        ::PostMessageA(d, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
+        if (!WaitFor([&] { return !::IsWindow(d); }, 3000))
+            ::PostMessageA(d, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
+    });
+    INT_PTR r = dlg.DoModal();
+    driver.join();
+    EXPECT_EQ(IDOK, r);
+    EXPECT_EQ(0, lstrcmpiA(target.c_str(), dlg.GetPathName())) << dlg.GetPathName();
+    ::DeleteFileA(target.c_str());
+}
+
+class CTestPage : public CPropertyPage {
+public:
+    CTestPage(UINT id, std::vector<std::string>* log, DWORD buttons)
+        : CPropertyPage(id), m_log(log), m_buttons(buttons)
+    {
+    }
+    std::function<void()> onNext;
+
+protected:
+    std::string Name(const char* what) const { return std::string(what) + ":" + std::to_string(m_nIDTemplate); }
+    BOOL OnInitDialog() override
+    {
+        m_log->push_back(Name("init"));
+        return TRUE;
+    }
+    BOOL OnSetActive() override
+    {
+        m_log->push_back(Name("active"));
+        SetWizardButtons(m_buttons);
+        return TRUE;
+    }
+    LRESULT OnWizardNext() override
+    {
+        m_log->push_back(Name("next"));
+        if (onNext)
+            onNext();
+        return 0;
+    }
+    BOOL OnWizardFinish() override
+    {
+        m_log->push_back(Name("finish"));
+        return TRUE;
+    }
+    void OnCancel() override { m_log->push_back(Name("cancel")); }
+
+    std::vector<std::string>* m_log;
+    DWORD m_buttons;
+};
+
+HWND CurrentPage(HWND sheet) { return (HWND)::SendMessageA(sheet, PSM_GETCURRENTPAGEHWND, 0, 0); }
+
+TEST(WizardSheet, WizardWithPagesAddedAndRemovedWhileRunning)
+{
+    CWinApp app;
+    std::vector<std::string> log;
+    CTestPage first(101, &log, PSWIZB_NEXT), second(102, &log, PSWIZB_BACK | PSWIZB_NEXT),
+        third(103, &log, PSWIZB_BACK | PSWIZB_FINISH);
+    CPropertySheet sheet("");
+    sheet.SetWizardMode();
+    sheet.AddPage(&first);
+    sheet.AddPage(&second);
+    first.onNext = [&] { sheet.AddPage(&third); };
+    struct {
+        bool backDisabledOnFirst = false, nextEnabledOnFirst = false;
+        std::string captionSecond, captionThird, captionAfterRemove;
+        int countWhileRunning = 0, activeIndex = -1;
+    } seen;
+    std::thread driver = Driver([&] {
+        HWND s = FindOwnWindow("Мастер: первая");
+        if (!s)
+            return;
+        WaitFor([&] { return !::IsWindowEnabled(::GetDlgItem(s, 0x3023)); }, 2000);
+        seen.backDisabledOnFirst = !::IsWindowEnabled(::GetDlgItem(s, 0x3023));
+        seen.nextEnabledOnFirst = ::IsWindowEnabled(::GetDlgItem(s, 0x3024)) != FALSE;
+        ::SendMessageA(s, PSM_PRESSBUTTON, PSBTN_NEXT, 0);
+        WaitFor([&] { return Caption(s) == "Мастер: вторая"; }, 2000);
+        seen.captionSecond = Caption(s);
+        seen.countWhileRunning = sheet.GetPageCount();
+        seen.activeIndex = sheet.GetActiveIndex();
+        ::SendMessageA(s, PSM_PRESSBUTTON, PSBTN_NEXT, 0);
+        WaitFor([&] { return Caption(s) == "Мастер: третья"; }, 2000);
+        seen.captionThird = Caption(s);
+        ::SendMessageA(s, PSM_PRESSBUTTON, PSBTN_BACK, 0);
+        WaitFor([&] { return Caption(s) == "Мастер: вторая"; }, 2000);
+        sheet.RemovePage(&third);
+        seen.captionAfterRemove = Caption(s);
+        ::SendMessageA(s, PSM_SETWIZBUTTONS, 0, PSWIZB_FINISH);
+        ::SendMessageA(s, PSM_PRESSBUTTON, PSBTN_FINISH, 0);
+        if (!WaitFor([&] { return !::IsWindow(s); }, 3000))
+            ::PostMessageA(s, WM_COMMAND, IDCANCEL, 0);
+    });
+    sheet.DoModal();
+    driver.join();
+    EXPECT_TRUE(seen.backDisabledOnFirst);
+    EXPECT_TRUE(seen.nextEnabledOnFirst);
+    EXPECT_EQ("Мастер: вторая", seen.captionSecond);
+    EXPECT_EQ(3, seen.countWhileRunning);
+    EXPECT_EQ(1, seen.activeIndex);
+    EXPECT_EQ("Мастер: третья", seen.captionThird);
+    EXPECT_EQ(2, sheet.GetPageCount());
+    EXPECT_EQ(nullptr, sheet.m_hWnd);
+    std::vector<std::string> expected = {"init:101", "active:101", "next:101", "init:102", "active:102",
+                                         "next:102", "init:103", "active:103", "active:102", "finish:102"};
+    EXPECT_EQ(expected, log);
+    EXPECT_EQ(nullptr, first.m_hWnd);
+}
+
+TEST(WizardSheet, CancelReachesThePagesAndASecondRunStartsAfresh)
+{
+    CWinApp app;
+    std::vector<std::string> log;
+    CTestPage first(101, &log, PSWIZB_NEXT), second(102, &log, PSWIZB_BACK);
+    CPropertySheet sheet("");
+    sheet.SetWizardMode();
+    sheet.AddPage(&first);
+    sheet.AddPage(&second);
+    for (int run = 0; run < 2; ++run) {
+        std::thread driver = Driver([&] {
+            HWND s = FindOwnWindow("Мастер: первая");
+            if (s)
+                ::SendMessageA(s, PSM_PRESSBUTTON, PSBTN_CANCEL, 0);
+        });
+        sheet.DoModal();
+        driver.join();
+    }
+    std::vector<std::string> expected = {"init:101", "active:101", "cancel:101",
+                                         "init:101", "active:101", "cancel:101"};
+    EXPECT_EQ(expected, log);
+}
+
+} // namespace
