@@ -15,6 +15,6 @@ public:
     // Moves the read position. A position past the end is accepted; reads there fail.
     virtual bool Seek(uint64_t position) = 0;
     // Reads exactly count bytes at the read position and moves past them; false on a
-    // short read (the position is then unspecified).
+    // short read (the position is then left undefined).
     virtual bool Read(void* buffer, DWORD count) = 0;
 };
