@@ -436,7 +436,6 @@ protected:
     DWORD m_buttons;
 };
 
-HWND CurrentPage(HWND sheet) { return (HWND)::SendMessageA(sheet, PSM_GETCURRENTPAGEHWND, 0, 0); }
 
 TEST(WizardSheet, WizardWithPagesAddedAndRemovedWhileRunning)
 {
