@@ -21,7 +21,7 @@ const char kAddedFile[] = "Добавлен файл ";
 const char kAddedKey[] = "Добавлен ключ ";
 const char kCreateFailed[] = "Ошибка создания архива ";
 const char kWriteFailed[] = "Ошибка записи архива, архив удалён";
-const char kTooLarge[] = "Ошибка записи архива: размер превышает 2 ГБ, архив удалён";
+const char kTooLarge[] = "Ошибка записи архива: размер превышает 4 ГБ, архив удалён";
 
 // Enumerations pass over entries that cannot be stored (names too long for a
 // record) but give up after this many in a row: some keys (performance data)
@@ -762,6 +762,10 @@ void CBackup::CheckStream()
 {
     if (m_bWriteError && m_nResult == RESULT_OK)
         m_nResult = RESULT_WRITE_FAILED;
+    // The readers hold archive offsets in 32 bits (and FAT volumes hold no
+    // larger file): a block must also end below 4 GiB.
+    if (m_nResult == RESULT_OK && !Stopped() && Position() > 0xFFFFFFFFull)
+        m_nResult = RESULT_TOO_LARGE;
 }
 
 // ---- displays ----

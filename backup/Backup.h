@@ -24,9 +24,9 @@ public:
     // Deepest chain of open ancestor records: a path of fewer than MAX_PATH
     // characters has at most MAX_PATH / 2 components, plus the root record.
     enum { MAX_ANCESTORS = MAX_PATH / 2 + 2 };
-    // A block must start below this offset: the stream patches its sizes with
-    // 31-bit file offsets.
-    enum : DWORD { BLOCK_LIMIT = 0x7FFFFFF0u };
+    // A block must start below this offset, and end below 4 GiB: the readers
+    // hold archive offsets in 32 bits.
+    enum : DWORD { BLOCK_LIMIT = 0xFFFFFFF0u };
 
     CBackup();
     ~CBackup() override;

@@ -335,7 +335,7 @@ TEST(BackupRun, ArchiveGrowingPastTheBlockLimitIsRemoved)
     EXPECT_FALSE(FileExistsAt(work / "limited.zma"));
     EXPECT_EQ(o.log, (std::vector<std::string>{
                          "Добавлен файл " + tree / "a.txt",
-                         "Ошибка записи архива: размер превышает 2 ГБ, архив удалён"}));
+                         "Ошибка записи архива: размер превышает 4 ГБ, архив удалён"}));
 }
 
 // ---- zmcli archive ----
