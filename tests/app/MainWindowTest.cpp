@@ -418,12 +418,37 @@ TEST_F(MainWindowTest, RightClickOnTheIconShowsTheTrayMenu)
     EXPECT_FALSE(wnd->IsWindowVisible()); // nothing chosen
 }
 
+struct OwnedSearch {
+    HWND owner, found;
+};
+BOOL CALLBACK FindOwned(HWND h, LPARAM lp)
+{
+    OwnedSearch* f = reinterpret_cast<OwnedSearch*>(lp);
+    if (::GetWindow(h, GW_OWNER) == f->owner && ::IsWindowVisible(h)) {
+        f->found = h;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+// A visible top-level window owned by the given one, or null.
+HWND OwnedPopup(HWND owner)
+{
+    OwnedSearch f = {owner, nullptr};
+    ::EnumWindows(&FindOwned, (LPARAM)&f);
+    return f.found;
+}
+
+// Ends the innermost dialog over the main window: a failed driver never
+// leaves a modal loop running.
 HWND s_guardedOwner;
 void CALLBACK EndStuckDialog(HWND, UINT, UINT_PTR, DWORD)
 {
-    HWND popup = ::GetLastActivePopup(s_guardedOwner);
-    if (popup && popup != s_guardedOwner)
-        ::EndDialog(popup, 0);
+    HWND popup = OwnedPopup(s_guardedOwner);
+    for (HWND next; popup && (next = OwnedPopup(popup));)
+        popup = next;
+    if (popup)
+        ::PostMessageA(popup, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
 }
 
 TEST_F(MainWindowWithSettingsTest, SettingsDialogShowsStoresAndSavesEveryChange)
@@ -506,6 +531,91 @@ TEST_F(MainWindowWithSettingsTest, SettingsDialogShowsStoresAndSavesEveryChange)
     EXPECT_STREQ("D:\\Редактор\\regedit.exe", settings.WinSErPath);
     EXPECT_STREQ("E:\\Журналы", settings.LOGFolder);
     EXPECT_TRUE(wnd->IsWindowVisible());
+}
+
+// The "..." buttons: the program chooser and the folder browser put their
+// choice into the edit, which stores and saves it.
+TEST_F(MainWindowTest, SettingsDialogBrowseButtons)
+{
+    SkipSplash();
+    CScratchDir folders;
+    std::string chosenFolder = folders / "Архивы";
+    ::CreateDirectoryA(chosenFolder.c_str(), nullptr);
+    lstrcpyA(settings.ZMAFolder, chosenFolder.c_str());
+    std::string program = folders / "my editor.exe";
+    WriteFileBytes(program, Bytes{'M', 'Z'});
+    struct {
+        std::string editor, folder, fileDialogCaption;
+        bool folderBrowserShown = false;
+    } seen;
+    DWORD uiThread = ::GetCurrentThreadId();
+    std::thread driver([&] {
+        UseDesktopOfThread(uiThread);
+        HWND dlg = WaitForWindow("Zelmora: Настройки");
+        if (!dlg)
+            return;
+        auto popupOf = [&](HWND owner) {
+            HWND found = nullptr;
+            for (int i = 0; i < 500 && !found; ++i) {
+                found = OwnedPopup(owner);
+                if (!found)
+                    ::Sleep(10);
+            }
+            return found;
+        };
+        ::PostMessageA(dlg, WM_COMMAND, MAKEWPARAM(IDC_EDITOR_BROWSE, BN_CLICKED),
+                       (LPARAM)::GetDlgItem(dlg, IDC_EDITOR_BROWSE));
+        HWND files = popupOf(dlg);
+        if (files) {
+            char text[128] = "";
+            ::GetWindowTextA(files, text, sizeof(text));
+            seen.fileDialogCaption = text;
+            HWND name = ::GetDlgItem(files, 0x47c);
+            if (!name)
+                name = ::GetDlgItem(files, 0x480);
+            ::SetWindowTextA(name, program.c_str());
+            ::PostMessageA(files, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
+            for (int i = 0; i < 300 && ::IsWindow(files); ++i)
+                ::Sleep(10);
+            if (::IsWindow(files))
+                ::PostMessageA(files, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
+        }
+        for (int i = 0; i < 300 && OwnedPopup(dlg); ++i)
+            ::Sleep(10);
+        char text[MAX_PATH];
+        ::GetDlgItemTextA(dlg, IDC_EDITOR_PATH, text, sizeof(text));
+        seen.editor = text;
+
+        ::PostMessageA(dlg, WM_COMMAND, MAKEWPARAM(IDC_ZMA_BROWSE, BN_CLICKED),
+                       (LPARAM)::GetDlgItem(dlg, IDC_ZMA_BROWSE));
+        HWND browser = popupOf(dlg);
+        seen.folderBrowserShown = browser != nullptr;
+        if (browser) {
+            ::Sleep(200); // the browser selects the starting folder once it is up
+            ::PostMessageA(browser, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
+            for (int i = 0; i < 300 && ::IsWindow(browser); ++i)
+                ::Sleep(10);
+            if (::IsWindow(browser))
+                ::PostMessageA(browser, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
+        }
+        ::GetDlgItemTextA(dlg, IDC_ZMA_FOLDER, text, sizeof(text));
+        seen.folder = text;
+        ::PostMessageA(dlg, WM_SYSCOMMAND, SC_CLOSE, 0);
+    });
+    s_guardedOwner = wnd->m_hWnd;
+    UINT_PTR guard = ::SetTimer(nullptr, 0, 20000, &EndStuckDialog);
+    wnd->SendMessage(WM_COMMAND, ID_OPTIONS_SETTINGS);
+    ::KillTimer(nullptr, guard);
+    driver.join();
+
+    EXPECT_EQ("Редактор настроек Windows", seen.fileDialogCaption);
+    EXPECT_EQ(0, lstrcmpiA(program.c_str(), seen.editor.c_str())) << seen.editor;
+    EXPECT_EQ(0, lstrcmpiA(program.c_str(), settings.WinSErPath));
+    EXPECT_FALSE(MenuState(ID_APP_SETTINGSEDITOR) & MF_GRAYED);
+    EXPECT_TRUE(seen.folderBrowserShown);
+    // Confirming the browser at once gives back the folder it started at.
+    EXPECT_EQ(0, lstrcmpiA(chosenFolder.c_str(), seen.folder.c_str())) << seen.folder;
+    EXPECT_NE(std::string::npos, ReadText(ini).find("WinSErPath="));
 }
 
 } // namespace
