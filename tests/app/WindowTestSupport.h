@@ -25,4 +25,4 @@ std::vector<std::string> MenuTexts(HMENU menu);
 void UseDesktopOfThread(DWORD threadId);
 
 // A top-level window of this process with the given caption, waited for.
-HWND WaitForWindow(const char* caption, DWORD timeoutMs = 5000);
+HWND WaitForWindow(const char* caption, DWORD timeoutMs = 20000);

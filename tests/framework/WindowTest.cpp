@@ -63,7 +63,7 @@ std::thread Driver(std::function<void()> work)
     });
 }
 
-HWND FindOwnWindow(const char* caption, DWORD ms = 5000)
+HWND FindOwnWindow(const char* caption, DWORD ms = 20000)
 {
     HWND found = nullptr;
     WaitFor([&] {
@@ -72,6 +72,25 @@ HWND FindOwnWindow(const char* caption, DWORD ms = 5000)
     }, ms);
     return found;
 }
+
+// Should a driver fail, the modal windows of the test's thread are cancelled
+// after a while, so that no modal loop is left running.
+BOOL CALLBACK CancelDialog(HWND h, LPARAM)
+{
+    char cls[16] = "";
+    ::GetClassNameA(h, cls, sizeof(cls));
+    if (lstrcmpA(cls, "#32770") == 0 && ::IsWindowVisible(h))
+        ::PostMessageA(h, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
+    return TRUE;
+}
+void CALLBACK CancelModalWindows(HWND, UINT, UINT_PTR, DWORD)
+{
+    ::EnumThreadWindows(::GetCurrentThreadId(), &CancelDialog, 0);
+}
+struct ModalGuard {
+    UINT_PTR timer = ::SetTimer(nullptr, 0, 30000, &CancelModalWindows);
+    ~ModalGuard() { ::KillTimer(nullptr, timer); }
+};
 
 class CProbeWnd : public CWindowImpl {
 public:
@@ -197,6 +216,7 @@ protected:
 
 TEST(Dialog, ModalRunsUntilOkAndGivesItsResult)
 {
+    ModalGuard guard;
     CWinApp app;
     CTestDialog dlg;
     dlg.notifyResult = 4321;
@@ -231,6 +251,7 @@ TEST(Dialog, ModalRunsUntilOkAndGivesItsResult)
 
 TEST(Dialog, EscapeCancelsAModalDialog)
 {
+    ModalGuard guard;
     CWinApp app;
     CTestDialog dlg;
     std::thread driver = Driver([&] {
@@ -369,6 +390,7 @@ TEST(FileDialog, FilterAndFlags)
 
 TEST(FileDialog, OpenDialogReturnsTheChosenPath)
 {
+    ModalGuard guard;
     CWinApp app;
     char dir[MAX_PATH];
     ::GetTempPathA(MAX_PATH, dir);
@@ -439,6 +461,7 @@ protected:
 
 TEST(WizardSheet, WizardWithPagesAddedAndRemovedWhileRunning)
 {
+    ModalGuard guard;
     CWinApp app;
     std::vector<std::string> log;
     CTestPage first(101, &log, PSWIZB_NEXT), second(102, &log, PSWIZB_BACK | PSWIZB_NEXT),
@@ -495,6 +518,7 @@ TEST(WizardSheet, WizardWithPagesAddedAndRemovedWhileRunning)
 
 TEST(WizardSheet, CancelReachesThePagesAndASecondRunStartsAfresh)
 {
+    ModalGuard guard;
     CWinApp app;
     std::vector<std::string> log;
     CTestPage first(101, &log, PSWIZB_NEXT), second(102, &log, PSWIZB_BACK);
