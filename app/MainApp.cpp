@@ -90,28 +90,33 @@ void CMainApp::UnattendedRestore()
         g_SystemCalls.pfnDeleteFile("C:\\autoexec.bat");
 
     CDialog window(IDD_RESTORE_PROGRESS);
+    CStatic current, percent;
+    CListCtrl messages;
+    CProgressCtrl progress;
     if (window.Create()) {
         window.SetWindowText("Zelmora: Восстановление");
         m_pMainWnd = &window;
         window.ShowWindow(SW_SHOWNORMAL);
         window.UpdateWindow();
-
-        CStatic current(::GetDlgItem(window.m_hWnd, IDC_RESTORE_CURRENT));
-        CStatic percent(::GetDlgItem(window.m_hWnd, IDC_PERCENT));
-        CListCtrl messages(::GetDlgItem(window.m_hWnd, IDC_MESSAGES));
-        CProgressCtrl progress(::GetDlgItem(window.m_hWnd, IDC_PROGRESS));
+        current.Attach(::GetDlgItem(window.m_hWnd, IDC_RESTORE_CURRENT));
+        percent.Attach(::GetDlgItem(window.m_hWnd, IDC_PERCENT));
+        messages.Attach(::GetDlgItem(window.m_hWnd, IDC_MESSAGES));
+        progress.Attach(::GetDlgItem(window.m_hWnd, IDC_PROGRESS));
         progress.SetRange(0, 10);
         // The list shows its lines only in a column.
         RECT rc;
         ::GetClientRect(messages.m_hWnd, &rc);
         messages.InsertColumn(0, "", 2 * (rc.right - rc.left));
-
-        // The whole archive, on this thread, to its end; the window is not pumped.
-        CRestore* restore = new CRestore;
-        restore->RestoreAll(&window, g_szArchiveName, &current, &messages, &progress, &percent);
-        window.DestroyWindow();
-        delete restore;
     }
+    // The whole archive, on this thread, to its end; the window is not pumped.
+    // Without a window the restore runs all the same, reporting nowhere.
+    CRestore* restore = new CRestore;
+    bool shown = window.m_hWnd != nullptr;
+    restore->RestoreAll(shown ? &window : nullptr, g_szArchiveName, shown ? &current : nullptr,
+                        shown ? &messages : nullptr, shown ? &progress : nullptr, shown ? &percent : nullptr);
+    if (shown)
+        window.DestroyWindow();
+    delete restore;
     m_pMainWnd = nullptr;
     if (m_CommandLine.m_bReboot)
         g_SystemCalls.pfnExitWindowsEx(EWX_REBOOT, 0);
