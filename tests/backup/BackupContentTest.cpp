@@ -13,29 +13,6 @@ namespace {
 
 const DWORD HKCU_CODE = 0x80000001u;
 
-FILETIME MakeTime(int y, int mo, int d, int h, int mi, int s)
-{
-    SYSTEMTIME st = {};
-    st.wYear = (WORD)y;
-    st.wMonth = (WORD)mo;
-    st.wDay = (WORD)d;
-    st.wHour = (WORD)h;
-    st.wMinute = (WORD)mi;
-    st.wSecond = (WORD)s;
-    FILETIME ft;
-    SystemTimeToFileTime(&st, &ft);
-    return ft;
-}
-
-void SetTimes(const std::string& path, const FILETIME& access, const FILETIME& write)
-{
-    HANDLE h = CreateFileA(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0,
-                           nullptr);
-    ASSERT_NE(h, INVALID_HANDLE_VALUE) << path;
-    ASSERT_TRUE(SetFileTime(h, nullptr, &access, &write));
-    CloseHandle(h);
-}
-
 // Names of a directory's entries, "." and ".." left out.
 std::set<std::string> Listing(const std::string& dir)
 {

@@ -37,29 +37,6 @@ struct Bld {
     }
 };
 
-FILETIME MakeTime(int y, int mo, int d, int h, int mi, int s)
-{
-    SYSTEMTIME st = {};
-    st.wYear = (WORD)y;
-    st.wMonth = (WORD)mo;
-    st.wDay = (WORD)d;
-    st.wHour = (WORD)h;
-    st.wMinute = (WORD)mi;
-    st.wSecond = (WORD)s;
-    FILETIME ft;
-    SystemTimeToFileTime(&st, &ft);
-    return ft;
-}
-
-void SetTimes(const std::string& path, const FILETIME& access, const FILETIME& write)
-{
-    HANDLE h = CreateFileA(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0,
-                           nullptr);
-    ASSERT_NE(h, INVALID_HANDLE_VALUE);
-    ASSERT_TRUE(SetFileTime(h, nullptr, &access, &write));
-    CloseHandle(h);
-}
-
 // The DOS date/time words at offset, as one 32-bit number date << 16 | time.
 DWORD DosAt(const Bytes& b, size_t at)
 {

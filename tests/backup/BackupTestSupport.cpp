@@ -205,3 +205,26 @@ void MakeFile(const std::string& path, const Bytes& data)
 }
 
 std::string Describe(const WalkedArchive& a) { return DescribeArchive(a); }
+
+FILETIME MakeTime(int y, int mo, int d, int h, int mi, int s)
+{
+    SYSTEMTIME st = {};
+    st.wYear = (WORD)y;
+    st.wMonth = (WORD)mo;
+    st.wDay = (WORD)d;
+    st.wHour = (WORD)h;
+    st.wMinute = (WORD)mi;
+    st.wSecond = (WORD)s;
+    FILETIME ft;
+    SystemTimeToFileTime(&st, &ft);
+    return ft;
+}
+
+void SetTimes(const std::string& path, const FILETIME& access, const FILETIME& write)
+{
+    HANDLE h = CreateFileA(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0,
+                           nullptr);
+    ASSERT_NE(h, INVALID_HANDLE_VALUE) << path;
+    ASSERT_TRUE(SetFileTime(h, nullptr, &access, &write));
+    CloseHandle(h);
+}

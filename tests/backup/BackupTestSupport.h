@@ -10,6 +10,10 @@
 #include <string>
 #include <vector>
 
+// A local time as a file time, and the last-access and last-write times of a file.
+FILETIME MakeTime(int y, int mo, int d, int h, int mi, int s);
+void SetTimes(const std::string& path, const FILETIME& access, const FILETIME& write);
+
 // Empties the job lists and sets the four flags.
 void ResetJob(int files, int attributes, int times, int registry);
 void AddPath(const std::string& path);          // directory when it ends in a backslash
