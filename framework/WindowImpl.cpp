@@ -8,13 +8,37 @@ const char kObjectProp[] = "ZmWindowObject";
 
 thread_local CWindowImpl* CWindowImpl::s_pCreating = nullptr;
 
-CWindowImpl::CWindowImpl() : m_current{0, 0, 0} {}
+CWindowImpl::CWindowImpl() : m_current{0, 0, 0}, m_pfnSuper(nullptr) {}
 
 CWindowImpl::~CWindowImpl()
 {
     // An object that goes away before its window: the window stays, unbound.
-    if (m_hWnd && ::IsWindow(m_hWnd) && FromHandle(m_hWnd) == this)
-        ::RemovePropA(m_hWnd, kObjectProp);
+    if (m_hWnd && ::IsWindow(m_hWnd) && FromHandle(m_hWnd) == this) {
+        if (m_pfnSuper)
+            UnsubclassWindow();
+        else
+            ::RemovePropA(m_hWnd, kObjectProp);
+    }
+}
+
+BOOL CWindowImpl::SubclassWindow(HWND hWnd)
+{
+    if (!hWnd || m_hWnd || FromHandle(hWnd))
+        return FALSE;
+    Bind(hWnd);
+    m_pfnSuper = (WNDPROC)::SetWindowLongPtrA(hWnd, GWLP_WNDPROC, (LONG_PTR)&CWindowImpl::StaticWndProc);
+    return m_pfnSuper != nullptr;
+}
+
+HWND CWindowImpl::UnsubclassWindow()
+{
+    HWND h = m_hWnd;
+    if (!h || !m_pfnSuper)
+        return nullptr;
+    ::SetWindowLongPtrA(h, GWLP_WNDPROC, (LONG_PTR)m_pfnSuper);
+    m_pfnSuper = nullptr;
+    Unbind();
+    return h;
 }
 
 BOOL CWindowImpl::RegisterWindowClass(LPCSTR className, UINT style, HCURSOR cursor,
@@ -82,6 +106,10 @@ LRESULT CWindowImpl::Dispatch(UINT msg, WPARAM wParam, LPARAM lParam)
     LRESULT result = WindowProc(msg, wParam, lParam);
     m_current = saved;
     if (msg == WM_NCDESTROY) {
+        if (m_pfnSuper) {
+            ::SetWindowLongPtrA(m_hWnd, GWLP_WNDPROC, (LONG_PTR)m_pfnSuper);
+            m_pfnSuper = nullptr;
+        }
         Unbind();
         CWinApp* app = AfxGetApp();
         if (app && app->m_pMainWnd == this) {
@@ -100,6 +128,8 @@ LRESULT CWindowImpl::Default()
 
 LRESULT CWindowImpl::DefaultProc(UINT msg, WPARAM wParam, LPARAM lParam)
 {
+    if (m_pfnSuper)
+        return ::CallWindowProcA(m_pfnSuper, m_hWnd, msg, wParam, lParam);
     return ::DefWindowProcA(m_hWnd, msg, wParam, lParam);
 }
 

@@ -22,6 +22,14 @@ public:
     BOOL CreateEx(DWORD exStyle, LPCSTR className, LPCSTR title, DWORD style, int x, int y,
                   int cx, int cy, HWND parent, HMENU menu);
 
+    // Takes over the messages of an existing window (a dialog's control, say):
+    // the handlers see them first and Default() passes them on to the window's
+    // own procedure. The window is given back its procedure when it is
+    // destroyed or on UnsubclassWindow.
+    BOOL SubclassWindow(HWND hWnd);
+    BOOL SubclassDlgItem(UINT id, HWND parent) { return SubclassWindow(::GetDlgItem(parent, id)); }
+    HWND UnsubclassWindow();
+
     // The object bound to a window, or null.
     static CWindowImpl* FromHandle(HWND hWnd);
 
@@ -63,6 +71,7 @@ protected:
     LRESULT Dispatch(UINT msg, WPARAM wParam, LPARAM lParam);
 
     CurrentMessage m_current;
+    WNDPROC m_pfnSuper; // the window's own procedure while subclassed
 
     // Object whose window is being created on this thread (bound at its first message).
     static thread_local CWindowImpl* s_pCreating;

@@ -178,6 +178,25 @@ TEST(WindowImpl, HeapObjectDeletesItselfAfterItsWindow)
     EXPECT_TRUE(deleted);
 }
 
+// A control taken over after it was made: it drops the digit 5 typed into it.
+class CNoFiveEdit : public CWindowImpl {
+public:
+    int seen = 0;
+    bool gone = false;
+
+protected:
+    LRESULT OnMessage(UINT msg, WPARAM wParam, LPARAM lParam) override
+    {
+        if (msg == WM_CHAR) {
+            ++seen;
+            if (wParam == '5')
+                return 0;
+        }
+        return Default();
+    }
+    void PostNcDestroy() override { gone = true; }
+};
+
 class CTestDialog : public CDialog {
 public:
     CTestDialog() : CDialog(100) {}
@@ -364,6 +383,35 @@ TEST(Controls, WrappersDriveTheRealControls)
     EXPECT_NE(nullptr, picture.GetBitmap());
     ::DeleteObject(bmp);
     dlg.DestroyWindow();
+}
+
+TEST(WindowImpl, SubclassedControlSeesMessagesFirstAndGetsItsProcedureBack)
+{
+    CWinApp app;
+    CTestDialog dlg;
+    ASSERT_TRUE(dlg.Create());
+    HWND editWnd = ::GetDlgItem(dlg.m_hWnd, 10);
+    WNDPROC original = (WNDPROC)::GetWindowLongPtrA(editWnd, GWLP_WNDPROC);
+    CNoFiveEdit edit;
+    ASSERT_TRUE(edit.SubclassDlgItem(10, dlg.m_hWnd));
+    EXPECT_EQ(&edit, CWindowImpl::FromHandle(editWnd));
+    ::SetWindowTextA(editWnd, "");
+    for (char c : std::string("1526"))
+        ::SendMessageA(editWnd, WM_CHAR, (WPARAM)c, 1);
+    EXPECT_EQ("126", Caption(editWnd));
+    EXPECT_EQ(4, edit.seen);
+    // Given back on request ...
+    EXPECT_EQ(editWnd, edit.UnsubclassWindow());
+    EXPECT_EQ(original, (WNDPROC)::GetWindowLongPtrA(editWnd, GWLP_WNDPROC));
+    ::SendMessageA(editWnd, WM_CHAR, '5', 1);
+    EXPECT_EQ("1265", Caption(editWnd));
+    // ... and when the window goes.
+    CNoFiveEdit again;
+    ASSERT_TRUE(again.SubclassWindow(editWnd));
+    EXPECT_FALSE(CNoFiveEdit().SubclassWindow(editWnd)); // one object per window
+    dlg.DestroyWindow();
+    EXPECT_TRUE(again.gone);
+    EXPECT_EQ(nullptr, again.m_hWnd);
 }
 
 TEST(FileDialog, FilterAndFlags)
