@@ -40,43 +40,134 @@ void CLZSS::InitTree()
     }
 }
 
+namespace {
+
+// The 8 bytes at p as a big-endian number: two such words order as their first
+// differing byte does, and their XOR has that byte as its highest.
+inline unsigned long long KeyWord(const BYTE* p)
+{
+    unsigned long long w;
+    std::memcpy(&w, p, 8);
+    return __builtin_bswap64(w);
+}
+
+// a > b ? yes : no. The direction of a step of the tree walk is as good as
+// random, so on x86-64 it is a conditional move, never a branch that would be
+// mispredicted half the time.
+template <class T> inline T Above(unsigned long long a, unsigned long long b, T yes, T no)
+{
+#if defined(__x86_64__)
+    __asm__("cmpq %[b], %[a]\n\tcmova %[yes], %[no]"
+            : [no] "+r"(no)
+            : [a] "r"(a), [b] "r"(b), [yes] "r"(yes)
+            : "cc");
+    return no;
+#else
+    return a > b ? yes : no;
+#endif
+}
+
+// a > b ? yes : no, likewise without a branch.
+inline int Greater(int a, int b, int yes, int no)
+{
+#if defined(__x86_64__) || defined(__i386__)
+    __asm__("cmpl %[b], %[a]\n\tcmovg %[yes], %[no]"
+            : [no] "+r"(no)
+            : [a] "r"(a), [b] "r"(b), [yes] "r"(yes)
+            : "cc");
+    return no;
+#else
+    return a > b ? yes : no;
+#endif
+}
+
+// a == b ? yes : no, likewise without a branch.
+template <class T> inline T Equal(int a, int b, T yes, T no)
+{
+#if defined(__x86_64__) || defined(__i386__)
+    __asm__("cmpl %[b], %[a]\n\tcmove %[yes], %[no]"
+            : [no] "+r"(no)
+            : [a] "r"(a), [b] "r"(b), [yes] "r"(yes)
+            : "cc");
+    return no;
+#else
+    return a == b ? yes : no;
+#endif
+}
+
+} // namespace
+
 void CLZSS::InsertNode(int r)
 {
     const BYTE* key = &m_ring[r];
-    int cmp = 1;
-    int p = N + 1 + key[0];
     m_rson[r] = m_lson[r] = NIL;
     // The best match is kept in locals while walking: the tree stores could
     // otherwise alias the members and force them through memory.
     int bestLength = 0, bestPosition = m_matchPosition;
+    const unsigned long long head = KeyWord(key + 1);
+    const int root = N + 1 + key[0];
+    if (m_bCancel) {
+        m_matchLength = 0;
+        return;
+    }
+    unsigned p = (unsigned)m_rson[root];
+    if (p == NIL) {
+        m_rson[root] = r;
+        m_dad[r] = root;
+        m_matchLength = 0;
+        return;
+    }
+    // The first key word of the node being compared; the next one is chosen
+    // from both children's, loaded before the comparison decides between them.
+    unsigned long long word = KeyWord(&m_ring[p + 1]);
     for (;;) {
-        int* link;
-        if (cmp >= 0) {
-            if (m_bCancel) {
-                m_matchLength = bestLength;
-                m_matchPosition = bestPosition;
-                return;
-            }
-            link = &m_rson[p];
+        unsigned left = (unsigned)m_lson[p], right = (unsigned)m_rson[p];
+        unsigned long long leftWord = KeyWord(&m_ring[left + 1]);
+        unsigned long long rightWord = KeyWord(&m_ring[right + 1]);
+        int length;
+        bool greater;
+        unsigned next;
+        if (__builtin_expect(head != word, 1)) {
+            length = 1 + (__builtin_clzll(head ^ word) >> 3);
+            greater = head > word;
+            next = Above(head, word, right, left);
+            word = Above(head, word, rightWord, leftWord);
         } else {
-            link = &m_lson[p];
+            unsigned long long a = KeyWord(key + 9), b = KeyWord(&m_ring[p + 9]);
+            if (a != b) {
+                greater = a > b;
+                length = 9 + (__builtin_clzll(a ^ b) >> 3);
+            } else {
+                int cmp = (int)key[17] - (int)m_ring[p + 17];
+                if (cmp == 0) {
+                    bestPosition = (int)p;
+                    bestLength = F;
+                    break;
+                }
+                greater = cmp > 0;
+                length = 17;
+            }
+            next = greater ? right : left;
+            word = greater ? rightWord : leftWord;
         }
-        int next = *link;
+        // Lengths mostly grow along the walk, but not predictably so.
+        bestPosition = Greater(length, bestLength, (int)p, bestPosition);
+        bestLength = Greater(length, bestLength, length, bestLength);
+        if (m_bCancel) {
+            m_matchLength = bestLength;
+            m_matchPosition = bestPosition;
+            return;
+        }
         if (next == NIL) {
-            *link = r;
-            m_dad[r] = p;
+            (greater ? m_rson : m_lson)[p] = r;
+            m_dad[r] = (int)p;
             m_matchLength = bestLength;
             m_matchPosition = bestPosition;
             return;
         }
         p = next;
-        int i = MatchLength(key, &m_ring[p], cmp);
-        if (i > bestLength) {
-            bestPosition = p;
-            if ((bestLength = i) >= F)
-                break;
-        }
     }
+    // A key equal in all 18 bytes: r takes p's place in the tree.
     m_matchLength = bestLength;
     m_matchPosition = bestPosition;
     m_dad[r] = m_dad[p];
@@ -84,7 +175,7 @@ void CLZSS::InsertNode(int r)
     m_rson[r] = m_rson[p];
     m_dad[m_lson[p]] = r;
     m_dad[m_rson[p]] = r;
-    if (m_rson[m_dad[p]] == p)
+    if (m_rson[m_dad[p]] == (int)p)
         m_rson[m_dad[p]] = r;
     else
         m_lson[m_dad[p]] = r;
@@ -93,31 +184,29 @@ void CLZSS::InsertNode(int r)
 
 void CLZSS::DeleteNode(int p)
 {
-    if (m_dad[p] == NIL)
+    const int parent = m_dad[p];
+    if (parent == NIL)
         return;
+    const int left = m_lson[p], right = m_rson[p];
     int q;
-    if (m_rson[p] == NIL)
-        q = m_lson[p];
-    else if (m_lson[p] == NIL)
-        q = m_rson[p];
-    else {
-        q = m_lson[p];
+    if (left != NIL && right != NIL) {
+        q = left;
         if (m_rson[q] != NIL) {
             do
                 q = m_rson[q];
             while (m_rson[q] != NIL);
             m_rson[m_dad[q]] = m_lson[q];
             m_dad[m_lson[q]] = m_dad[q];
-            m_lson[q] = m_lson[p];
-            m_dad[m_lson[p]] = q;
+            m_lson[q] = left;
+            m_dad[left] = q;
         }
-        m_rson[q] = m_rson[p];
-        m_dad[m_rson[p]] = q;
+        m_rson[q] = right;
+        m_dad[right] = q;
+    } else {
+        // At most one child: it takes p's place (NIL when p is a leaf).
+        q = Equal(right, (int)NIL, left, right);
     }
-    m_dad[q] = m_dad[p];
-    if (m_rson[m_dad[p]] == p)
-        m_rson[m_dad[p]] = q;
-    else
-        m_lson[m_dad[p]] = q;
+    m_dad[q] = parent;
+    Equal(m_rson[parent], p, m_rson, m_lson)[parent] = q;
     m_dad[p] = NIL;
 }

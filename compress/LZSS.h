@@ -50,28 +50,7 @@ private:
     void InitTree();
     void InsertNode(int r);
     void DeleteNode(int p);
-    // Length of the common prefix of key[1..17] and ring[p+1..p+17], plus one
-    // (1..18), and in cmp the sign of the first difference.
-    int MatchLength(const BYTE* key, const BYTE* cand, int& cmp) const;
 };
-
-inline int CLZSS::MatchLength(const BYTE* key, const BYTE* cand, int& cmp) const
-{
-    for (int i = 1; i < 17; i += 8) {
-        unsigned long long a, b;
-        std::memcpy(&a, key + i, 8);
-        std::memcpy(&b, cand + i, 8);
-        unsigned long long x = a ^ b;
-        if (x) {
-            // The first differing byte is the lowest one; read as big-endian
-            // numbers the two words order as their first difference does.
-            cmp = __builtin_bswap64(a) > __builtin_bswap64(b) ? 1 : -1;
-            return i + (__builtin_ctzll(x) >> 3);
-        }
-    }
-    cmp = (int)key[17] - (int)cand[17];
-    return cmp ? 17 : 18;
-}
 
 template <class Io> void CLZSS::EncodeWith(Io& io)
 {
