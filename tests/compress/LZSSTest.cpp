@@ -103,10 +103,20 @@ TEST(LZSS, RoundTripsAndMatchesTheBaselineCoder)
 {
     CVectorCoder reused;
     for (size_t size : {1u, 2u, 17u, 18u, 19u, 4095u, 4096u, 4097u, 4113u, 20000u, 300000u}) {
-        for (int kind = 0; kind < 3; kind++) {
+        for (int kind = 0; kind < 5; kind++) {
             Bytes data = kind == 0 ? RandomBytes(size, (unsigned)size)
                          : kind == 1 ? TextBytes(size, (unsigned)size)
-                                     : Bytes(size, (unsigned char)(size & 0xFF));
+                         : kind == 2 ? Bytes(size, (unsigned char)(size & 0xFF))
+                                     : RandomBytes(size, (unsigned)size + 7);
+            if (kind == 3) {
+                // Two letters: keys share prefixes of every length up to 18.
+                for (unsigned char& b : data)
+                    b = (unsigned char)('a' + (b & 1));
+            } else if (kind == 4) {
+                // Runs of zeros broken by single bytes at varying distances.
+                for (size_t i = 0; i < data.size(); i++)
+                    data[i] = data[i] % 23 == 0 ? data[i] : 0;
+            }
             Bytes code = Enc(data);
             EXPECT_EQ(Dec(code), data) << "size " << size << " kind " << kind;
             CLzssBaseline base(data.data(), data.size());

@@ -1,6 +1,10 @@
 // Fuzz target: arbitrary code through the raw decoder and through ExpandToMemory
-// with a destination sized by a declared plain size taken from the input.
+// with a destination sized by a declared plain size taken from the input; and
+// the input as plain bytes, as is and narrowed to a two-letter alphabet (long
+// common prefixes of every length), through the encoder, whose code must equal
+// the plain reference coder's and decode back.
 #include "compress/Compress.h"
+#include "compress/LzssBaseline.h"
 
 #include <cstdint>
 #include <cstring>
@@ -15,10 +19,42 @@ public:
     int GetByte() override { return p < end ? *p++ : -1; }
     void PutByte(int) override { produced++; }
 };
+
+class CFuzzEncoder : public CLZSS {
+public:
+    const uint8_t* p = nullptr;
+    const uint8_t* end = nullptr;
+    std::vector<BYTE> out;
+    int GetByte() override { return p < end ? *p++ : -1; }
+    void PutByte(int c) override { out.push_back((BYTE)c); }
+};
+
+void CheckEncoding(const uint8_t* data, size_t size)
+{
+    static CFuzzEncoder* encoder = new CFuzzEncoder;
+    encoder->p = data;
+    encoder->end = data + size;
+    encoder->out.clear();
+    encoder->Encode();
+    CLzssBaseline base(data, size);
+    base.Encode();
+    if (base.m_out != encoder->out)
+        __builtin_trap();
+    CLzssBaseline back(encoder->out.data(), encoder->out.size());
+    back.Decode();
+    if (back.m_out.size() != size || (size && std::memcmp(back.m_out.data(), data, size) != 0))
+        __builtin_trap();
+}
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
+    CheckEncoding(data, size);
+    std::vector<uint8_t> narrow(data, data + size);
+    for (uint8_t& b : narrow)
+        b = (uint8_t)('a' + (b & 1));
+    CheckEncoding(narrow.data(), narrow.size());
+
     static CFuzzCoder* coder = new CFuzzCoder;
     coder->p = data;
     coder->end = data + size;
