@@ -2,7 +2,7 @@
 
 IMPLEMENT_DYNCREATE(CLZSS, CWinThread)
 
-CLZSS::CLZSS() : m_codeSize(0), m_matchPosition(0), m_matchLength(0), m_bCancel(0)
+CLZSS::CLZSS() : m_codeSize(0), m_matchPosition(0), m_matchLength(0), m_bCancel(0), m_replaced(-1)
 {
     std::memset(m_ring, 0, sizeof(m_ring));
     std::memset(m_lson, 0, sizeof(m_lson));
@@ -28,6 +28,7 @@ void CLZSS::Decode()
 
 void CLZSS::InitTree()
 {
+    m_replaced = -1;
     for (int i = N + 1; i <= N + 256; i++) {
         if (m_bCancel)
             return;
@@ -95,11 +96,44 @@ template <class T> inline T Equal(int a, int b, T yes, T no)
 #endif
 }
 
+// Whether the 18-byte keys at a and b are equal.
+inline bool SameKey(const BYTE* a, const BYTE* b)
+{
+    unsigned long long a0, a1, b0, b1;
+    unsigned short a2, b2;
+    std::memcpy(&a0, a, 8);
+    std::memcpy(&b0, b, 8);
+    std::memcpy(&a1, a + 8, 8);
+    std::memcpy(&b1, b + 8, 8);
+    std::memcpy(&a2, a + 16, 2);
+    std::memcpy(&b2, b + 16, 2);
+    return ((a0 ^ b0) | (a1 ^ b1) | (unsigned long long)(a2 ^ b2)) == 0;
+}
+
 } // namespace
 
 void CLZSS::InsertNode(int r)
 {
     const BYTE* key = &m_ring[r];
+    const int follow = m_replaced;
+    m_replaced = -1;
+    if (follow >= 0) {
+        // Inside a repeat the key often equals that of the node after the one
+        // the last insertion replaced. Keys in the tree are unique, so the walk
+        // would end at that node with a full match: r takes its place at once.
+        const int q = (follow + 1) & (N - 1);
+        if (m_dad[q] != NIL && SameKey(key, &m_ring[q])) {
+            if (m_bCancel) {
+                m_matchLength = 0;
+                return;
+            }
+            m_matchLength = F;
+            m_matchPosition = q;
+            ReplaceNode(q, r);
+            m_replaced = q;
+            return;
+        }
+    }
     m_rson[r] = m_lson[r] = NIL;
     // The best match is kept in locals while walking: the tree stores could
     // otherwise alias the members and force them through memory.
@@ -170,12 +204,18 @@ void CLZSS::InsertNode(int r)
     // A key equal in all 18 bytes: r takes p's place in the tree.
     m_matchLength = bestLength;
     m_matchPosition = bestPosition;
+    ReplaceNode((int)p, r);
+    m_replaced = (int)p;
+}
+
+void CLZSS::ReplaceNode(int p, int r)
+{
     m_dad[r] = m_dad[p];
     m_lson[r] = m_lson[p];
     m_rson[r] = m_rson[p];
     m_dad[m_lson[p]] = r;
     m_dad[m_rson[p]] = r;
-    if (m_rson[m_dad[p]] == (int)p)
+    if (m_rson[m_dad[p]] == p)
         m_rson[m_dad[p]] = r;
     else
         m_lson[m_dad[p]] = r;

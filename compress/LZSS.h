@@ -50,6 +50,12 @@ private:
     void InitTree();
     void InsertNode(int r);
     void DeleteNode(int p);
+    // r takes the place in the tree of p, whose key is the same.
+    void ReplaceNode(int p, int r);
+
+    // The node the last InsertNode replaced, or -1: a repeat that goes on
+    // replaces the node after it next.
+    int m_replaced;
 };
 
 template <class Io> void CLZSS::EncodeWith(Io& io)

@@ -103,7 +103,7 @@ TEST(LZSS, RoundTripsAndMatchesTheBaselineCoder)
 {
     CVectorCoder reused;
     for (size_t size : {1u, 2u, 17u, 18u, 19u, 4095u, 4096u, 4097u, 4113u, 20000u, 300000u}) {
-        for (int kind = 0; kind < 5; kind++) {
+        for (int kind = 0; kind < 6; kind++) {
             Bytes data = kind == 0 ? RandomBytes(size, (unsigned)size)
                          : kind == 1 ? TextBytes(size, (unsigned)size)
                          : kind == 2 ? Bytes(size, (unsigned char)(size & 0xFF))
@@ -116,6 +116,20 @@ TEST(LZSS, RoundTripsAndMatchesTheBaselineCoder)
                 // Runs of zeros broken by single bytes at varying distances.
                 for (size_t i = 0; i < data.size(); i++)
                     data[i] = data[i] % 23 == 0 ? data[i] : 0;
+            } else if (kind == 5) {
+                // Stretches repeated from up to a little more than the ring
+                // behind, some of them overlapping themselves, between noise.
+                unsigned seed = (unsigned)size * 2654435761u;
+                for (size_t i = 1; i < data.size();) {
+                    seed = seed * 1103515245u + 12345u;
+                    size_t back = 1 + (seed >> 8) % 4200, n = 1 + (seed >> 20) % 60;
+                    if (back > i || (seed & 3) == 0) {
+                        i++;
+                        continue;
+                    }
+                    for (size_t k = 0; k < n && i < data.size(); k++, i++)
+                        data[i] = data[i - back];
+                }
             }
             Bytes code = Enc(data);
             EXPECT_EQ(Dec(code), data) << "size " << size << " kind " << kind;
