@@ -52,48 +52,30 @@ inline unsigned long long KeyWord(const BYTE* p)
     return __builtin_bswap64(w);
 }
 
-// a > b ? yes : no. The direction of a step of the tree walk is as good as
-// random, so on x86-64 it is a conditional move, never a branch that would be
+// The selects of the tree code. The direction of a step of the walk, whether a
+// match is the best so far, the side of a parent link: all are as good as
+// random, so on x86 they are conditional moves, never branches that would be
 // mispredicted half the time.
-template <class T> inline T Above(unsigned long long a, unsigned long long b, T yes, T no)
-{
-#if defined(__x86_64__)
-    __asm__("cmpq %[b], %[a]\n\tcmova %[yes], %[no]"
-            : [no] "+r"(no)
-            : [a] "r"(a), [b] "r"(b), [yes] "r"(yes)
-            : "cc");
-    return no;
-#else
-    return a > b ? yes : no;
-#endif
-}
+enum Condition { ABOVE, GREATER, EQUAL };
 
-// a > b ? yes : no, likewise without a branch.
-inline int Greater(int a, int b, int yes, int no)
+// a <C> b ? yes : no; ABOVE compares as unsigned, GREATER as signed numbers.
+template <Condition C, class K, class T> inline T Select(K a, K b, T yes, T no)
 {
 #if defined(__x86_64__) || defined(__i386__)
-    __asm__("cmpl %[b], %[a]\n\tcmovg %[yes], %[no]"
-            : [no] "+r"(no)
-            : [a] "r"(a), [b] "r"(b), [yes] "r"(yes)
-            : "cc");
-    return no;
-#else
-    return a > b ? yes : no;
+    if constexpr (sizeof(K) <= sizeof(void*)) {
+        if constexpr (C == ABOVE)
+            __asm__("cmp %[b], %[a]\n\tcmova %[yes], %[no]"
+                    : [no] "+r"(no) : [a] "r"(a), [b] "r"(b), [yes] "r"(yes) : "cc");
+        else if constexpr (C == GREATER)
+            __asm__("cmp %[b], %[a]\n\tcmovg %[yes], %[no]"
+                    : [no] "+r"(no) : [a] "r"(a), [b] "r"(b), [yes] "r"(yes) : "cc");
+        else
+            __asm__("cmp %[b], %[a]\n\tcmove %[yes], %[no]"
+                    : [no] "+r"(no) : [a] "r"(a), [b] "r"(b), [yes] "r"(yes) : "cc");
+        return no;
+    }
 #endif
-}
-
-// a == b ? yes : no, likewise without a branch.
-template <class T> inline T Equal(int a, int b, T yes, T no)
-{
-#if defined(__x86_64__) || defined(__i386__)
-    __asm__("cmpl %[b], %[a]\n\tcmove %[yes], %[no]"
-            : [no] "+r"(no)
-            : [a] "r"(a), [b] "r"(b), [yes] "r"(yes)
-            : "cc");
-    return no;
-#else
-    return a == b ? yes : no;
-#endif
+    return (C == EQUAL ? a == b : a > b) ? yes : no;
 }
 
 // Whether the 18-byte keys at a and b are equal.
@@ -164,8 +146,8 @@ void CLZSS::InsertNode(int r)
         if (__builtin_expect(head != word, 1)) {
             length = 1 + (__builtin_clzll(head ^ word) >> 3);
             greater = head > word;
-            next = Above(head, word, right, left);
-            word = Above(head, word, rightWord, leftWord);
+            next = Select<ABOVE>(head, word, right, left);
+            word = Select<ABOVE>(head, word, rightWord, leftWord);
         } else {
             unsigned long long a = KeyWord(key + 9), b = KeyWord(&m_ring[p + 9]);
             if (a != b) {
@@ -185,8 +167,8 @@ void CLZSS::InsertNode(int r)
             word = greater ? rightWord : leftWord;
         }
         // Lengths mostly grow along the walk, but not predictably so.
-        bestPosition = Greater(length, bestLength, (int)p, bestPosition);
-        bestLength = Greater(length, bestLength, length, bestLength);
+        bestPosition = Select<GREATER>(length, bestLength, (int)p, bestPosition);
+        bestLength = Select<GREATER>(length, bestLength, length, bestLength);
         if (m_bCancel) {
             m_matchLength = bestLength;
             m_matchPosition = bestPosition;
@@ -244,9 +226,9 @@ void CLZSS::DeleteNode(int p)
         m_dad[right] = q;
     } else {
         // At most one child: it takes p's place (NIL when p is a leaf).
-        q = Equal(right, (int)NIL, left, right);
+        q = Select<EQUAL>(right, (int)NIL, left, right);
     }
     m_dad[q] = parent;
-    Equal(m_rson[parent], p, m_rson, m_lson)[parent] = q;
+    Select<EQUAL>(m_rson[parent], p, m_rson, m_lson)[parent] = q;
     m_dad[p] = NIL;
 }
