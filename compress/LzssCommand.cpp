@@ -173,7 +173,7 @@ bool BenchOne(const std::string& name, const Bytes& data)
     // The four runs take turns, and each keeps its fastest time: the figures least
     // disturbed by whatever else the machine is doing, and disturbed alike.
     double best[4] = {1e30, 1e30, 1e30, 1e30};
-    for (int round = 0; round < 5; round++)
+    for (int round = 0; round < 9; round++)
         for (int k = 0; k < 4; k++) {
             double t = Seconds(runs[k]);
             if (t < best[k])
