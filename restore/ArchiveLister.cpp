@@ -7,15 +7,6 @@
 
 namespace {
 
-std::string Printable(const char* text, size_t length)
-{
-    std::string s(text, length);
-    for (char& c : s)
-        if ((unsigned char)c < 32)
-            c = '?';
-    return s;
-}
-
 std::string DosStampText(WORD date, WORD time)
 {
     char text[32];

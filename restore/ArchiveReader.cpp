@@ -217,3 +217,12 @@ bool CArchiveReader::ReadValueHead(ValueRecordHead& head)
     return ReadByte(head.type) && ReadName(head.name, head.nameLength) &&
            ReadDword(head.valueType) && ReadDword(head.plainSize) && ReadDword(head.codeSize);
 }
+
+std::string Printable(const char* text, size_t length)
+{
+    std::string s(text, length);
+    for (char& c : s)
+        if ((unsigned char)c < 32)
+            c = '?';
+    return s;
+}

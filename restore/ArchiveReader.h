@@ -7,6 +7,9 @@
 #include "backup/ArchiveFormat.h"
 #include "framework/Platform.h"
 
+#include <cstddef>
+#include <string>
+
 struct ArchiveHeader {
     char magic[8];
     BYTE flags[4]; // files, attributes, times, registry
@@ -103,3 +106,8 @@ private:
     DWORD m_nBufLen;
     DWORD m_nBufPos;
 };
+
+// Bytes of a name or path read from an archive, fit to be shown in a line:
+// control characters (an embedded NUL among them) become '?'.
+std::string Printable(const char* text, size_t length);
+inline std::string Printable(const std::string& text) { return Printable(text.data(), text.size()); }

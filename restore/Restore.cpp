@@ -31,19 +31,6 @@ const char* const kValueFailed = "Не удалось записать знач�
 // size cannot be right.
 const unsigned long long kMaxExpansion = 9;
 
-// Bytes of a name or path fit to be shown in a line: control characters (an
-// embedded NUL among them) become '?'.
-std::string Printable(const char* text, size_t length)
-{
-    std::string s(text, length);
-    for (char& c : s)
-        if ((unsigned char)c < 32)
-            c = '?';
-    return s;
-}
-
-std::string Printable(const std::string& text) { return Printable(text.data(), text.size()); }
-
 char Upper(char c) { return c >= 'a' && c <= 'z' ? (char)(c - 'a' + 'A') : c; }
 
 bool IsDriveName(const char* name, size_t length)

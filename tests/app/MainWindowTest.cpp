@@ -11,12 +11,6 @@
 
 namespace {
 
-std::string ReadText(const std::string& path)
-{
-    Bytes b = ReadFileBytes(path);
-    return std::string(b.begin(), b.end());
-}
-
 class MainWindowTest : public ::testing::Test {
 protected:
     void SetUp() override

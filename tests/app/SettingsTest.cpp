@@ -9,17 +9,6 @@
 
 namespace {
 
-std::string ReadText(const std::string& path)
-{
-    Bytes b = ReadFileBytes(path);
-    return std::string(b.begin(), b.end());
-}
-
-void WriteText(const std::string& path, const std::string& text)
-{
-    WriteFileBytes(path, Bytes(text.begin(), text.end()));
-}
-
 // Positions of the keys in the file text must rise in table order.
 void ExpectKeysInOrder(const std::string& text)
 {

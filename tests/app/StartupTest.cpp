@@ -14,17 +14,6 @@
 
 namespace {
 
-std::string ReadText(const std::string& path)
-{
-    Bytes b = ReadFileBytes(path);
-    return std::string(b.begin(), b.end());
-}
-
-void WriteText(const std::string& path, const std::string& text)
-{
-    WriteFileBytes(path, Bytes(text.begin(), text.end()));
-}
-
 // What the unattended window showed: the lines added to its message list, with
 // the window's caption and visibility at that moment.
 struct WindowWatch {

@@ -342,10 +342,10 @@ TEST(BackupRun, ArchiveGrowingPastTheBlockLimitIsRemoved)
 
 namespace {
 
-std::string ReadText(const std::string& path)
+// A console program's output without its carriage returns.
+std::string ReadOutput(const std::string& path)
 {
-    Bytes b = ReadFileBytes(path);
-    std::string s(b.begin(), b.end());
+    std::string s = ReadText(path);
     std::string out;
     for (char c : s)
         if (c != '\r')
@@ -375,8 +375,8 @@ int RunCli(const std::vector<std::string>& args, std::string& out, std::string& 
     _close(savedErr);
     std::fclose(fo);
     std::fclose(fe);
-    out = ReadText(capture / "out");
-    err = ReadText(capture / "err");
+    out = ReadOutput(capture / "out");
+    err = ReadOutput(capture / "err");
     return rc;
 }
 

@@ -91,23 +91,8 @@ bool CTestDrive::Available()
 
 void CTestDrive::Empty()
 {
-    if (!Available())
-        return;
-    WIN32_FIND_DATAA fd;
-    HANDLE h = FindFirstFileA("Q:\\*.*", &fd);
-    if (h == INVALID_HANDLE_VALUE)
-        return;
-    do {
-        if (!std::strcmp(fd.cFileName, ".") || !std::strcmp(fd.cFileName, ".."))
-            continue;
-        std::string child = std::string("Q:\\") + fd.cFileName;
-        SetFileAttributesA(child.c_str(), FILE_ATTRIBUTE_NORMAL);
-        if (fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
-            RemoveTree(child);
-        else
-            DeleteFileA(child.c_str());
-    } while (FindNextFileA(h, &fd));
-    FindClose(h);
+    if (Available())
+        EmptyTree("Q:\\");
 }
 
 CTestDrive::CTestDrive() { Empty(); }

@@ -39,7 +39,7 @@ CScratchDir::CScratchDir()
 
 CScratchDir::~CScratchDir() { RemoveTree(m_path); }
 
-void RemoveTree(const std::string& path)
+void EmptyTree(const std::string& path)
 {
     std::string dir = path;
     if (!dir.empty() && dir.back() == kSep)
@@ -60,8 +60,6 @@ void RemoveTree(const std::string& path)
         } while (FindNextFileA(h, &fd));
         FindClose(h);
     }
-    SetFileAttributesA(dir.c_str(), FILE_ATTRIBUTE_NORMAL);
-    RemoveDirectoryA(dir.c_str());
 #else
     DIR* d = opendir(dir.c_str());
     if (d) {
@@ -77,8 +75,32 @@ void RemoveTree(const std::string& path)
         }
         closedir(d);
     }
+#endif
+}
+
+void RemoveTree(const std::string& path)
+{
+    EmptyTree(path);
+    std::string dir = path;
+    if (!dir.empty() && dir.back() == kSep)
+        dir.pop_back();
+#ifdef _WIN32
+    SetFileAttributesA(dir.c_str(), FILE_ATTRIBUTE_NORMAL);
+    RemoveDirectoryA(dir.c_str());
+#else
     rmdir(dir.c_str());
 #endif
+}
+
+std::string ReadText(const std::string& path)
+{
+    Bytes b = ReadFileBytes(path);
+    return std::string(b.begin(), b.end());
+}
+
+bool WriteText(const std::string& path, const std::string& text)
+{
+    return WriteFileBytes(path, Bytes(text.begin(), text.end()));
 }
 
 bool ReadFileBytes(const std::string& path, Bytes& out)

@@ -28,8 +28,13 @@ bool WriteFileBytes(const std::string& path, const Bytes& data);
 bool FileExistsAt(const std::string& path);
 std::string Hex(const Bytes& data, size_t max = 64);
 Bytes MakeBytes(std::initializer_list<int> values);
-// Removes a directory tree, clearing read-only attributes on the way.
+// A whole file as text (empty when it cannot be read), and text written as a file.
+std::string ReadText(const std::string& path);
+bool WriteText(const std::string& path, const std::string& text);
+// Removes a directory tree, clearing read-only attributes on the way; EmptyTree
+// removes only what is inside the directory.
 void RemoveTree(const std::string& path);
+void EmptyTree(const std::string& path);
 // Deterministic pseudo-random bytes, and text-like bytes.
 Bytes RandomBytes(size_t size, unsigned seed);
 Bytes TextBytes(size_t size, unsigned seed);
