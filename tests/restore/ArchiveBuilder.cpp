@@ -60,11 +60,10 @@ size_t CArchiveBuilder::Count(DWORD n)
     return at;
 }
 
-size_t CArchiveBuilder::Dir(const std::string& name, DWORD children, DWORD attributes,
-                            const DosStamp& stamp)
+void CArchiveBuilder::RecordHead(BYTE type, const std::string& name, DWORD attributes,
+                                 const DosStamp& stamp)
 {
-    size_t at = m_data.size();
-    Byte(1);
+    Byte(type);
     Name(name);
     if (m_attributes)
         Dword(attributes);
@@ -74,6 +73,13 @@ size_t CArchiveBuilder::Dir(const std::string& name, DWORD children, DWORD attri
         Word(stamp.writeDate);
         Word(stamp.writeTime);
     }
+}
+
+size_t CArchiveBuilder::Dir(const std::string& name, DWORD children, DWORD attributes,
+                            const DosStamp& stamp)
+{
+    size_t at = m_data.size();
+    RecordHead(1, name, attributes, stamp);
     m_lastCount = Count(children);
     return at;
 }
@@ -88,16 +94,7 @@ size_t CArchiveBuilder::FileCode(const std::string& name, DWORD plainSize, const
                                  DWORD attributes, const DosStamp& stamp)
 {
     size_t at = m_data.size();
-    Byte(2);
-    Name(name);
-    if (m_attributes)
-        Dword(attributes);
-    if (m_times) {
-        Word(stamp.accessDate);
-        Word(stamp.accessTime);
-        Word(stamp.writeDate);
-        Word(stamp.writeTime);
-    }
+    RecordHead(2, name, attributes, stamp);
     m_lastCount = Count(plainSize);
     Dword((DWORD)code.size());
     m_data.insert(m_data.end(), code.begin(), code.end());

@@ -29,6 +29,9 @@ public:
     void Name(const std::string& name);
     // A 32-bit count; returns its offset.
     size_t Count(DWORD n);
+    // Type, name, and the attributes and times the header's flags ask for: the
+    // part a directory and a file record share.
+    void RecordHead(BYTE type, const std::string& name, DWORD attributes, const DosStamp& stamp);
 
     // Records; each returns its own offset. m_lastCount is the offset of the
     // record's count field (child count, plain size, or subkey count).
