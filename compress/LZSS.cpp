@@ -126,7 +126,7 @@ void CLZSS::InsertNode(int r)
         m_matchLength = 0;
         return;
     }
-    unsigned p = (unsigned)m_rson[root];
+    size_t p = (unsigned)m_rson[root];
     if (p == NIL) {
         m_rson[root] = r;
         m_dad[r] = root;
@@ -137,12 +137,12 @@ void CLZSS::InsertNode(int r)
     // from both children's, loaded before the comparison decides between them.
     unsigned long long word = KeyWord(&m_ring[p + 1]);
     for (;;) {
-        unsigned left = (unsigned)m_lson[p], right = (unsigned)m_rson[p];
+        size_t left = (unsigned)m_lson[p], right = (unsigned)m_rson[p];
         unsigned long long leftWord = KeyWord(&m_ring[left + 1]);
         unsigned long long rightWord = KeyWord(&m_ring[right + 1]);
         int length;
         bool greater;
-        unsigned next;
+        size_t next;
         if (__builtin_expect(head != word, 1)) {
             length = 1 + (__builtin_clzll(head ^ word) >> 3);
             greater = head > word;
@@ -206,29 +206,34 @@ void CLZSS::ReplaceNode(int p, int r)
 
 void CLZSS::DeleteNode(int p)
 {
-    const int parent = m_dad[p];
+    // Links are read as unsigned and used as size_t, so that they index without
+    // a sign extension on the way.
+    const size_t parent = (unsigned)m_dad[p];
     if (parent == NIL)
         return;
-    const int left = m_lson[p], right = m_rson[p];
-    int q;
+    const size_t left = (unsigned)m_lson[p], right = (unsigned)m_rson[p];
+    size_t q;
     if (left != NIL && right != NIL) {
         q = left;
-        if (m_rson[q] != NIL) {
-            do
-                q = m_rson[q];
-            while (m_rson[q] != NIL);
-            m_rson[m_dad[q]] = m_lson[q];
-            m_dad[m_lson[q]] = m_dad[q];
-            m_lson[q] = left;
-            m_dad[left] = q;
+        size_t next = (unsigned)m_rson[q];
+        if (next != NIL) {
+            do {
+                q = next;
+                next = (unsigned)m_rson[q];
+            } while (next != NIL);
+            const size_t up = (unsigned)m_dad[q], down = (unsigned)m_lson[q];
+            m_rson[up] = (int)down;
+            m_dad[down] = (int)up;
+            m_lson[q] = (int)left;
+            m_dad[left] = (int)q;
         }
-        m_rson[q] = right;
-        m_dad[right] = q;
+        m_rson[q] = (int)right;
+        m_dad[right] = (int)q;
     } else {
         // At most one child: it takes p's place (NIL when p is a leaf).
-        q = Select<EQUAL>(right, (int)NIL, left, right);
+        q = Select<EQUAL>(right, (size_t)NIL, left, right);
     }
-    m_dad[q] = parent;
-    Select<EQUAL>(m_rson[parent], p, m_rson, m_lson)[parent] = q;
+    m_dad[q] = (int)parent;
+    Select<EQUAL>((unsigned)m_rson[parent], (unsigned)p, m_rson, m_lson)[parent] = (int)q;
     m_dad[p] = NIL;
 }
