@@ -175,7 +175,8 @@ void CLZSS::InsertNode(int r)
             return;
         }
         if (next == NIL) {
-            (greater ? m_rson : m_lson)[p] = r;
+            // The side is as unpredictable as the steps were.
+            Select<EQUAL>((int)greater, 1, m_rson, m_lson)[p] = r;
             m_dad[r] = (int)p;
             m_matchLength = bestLength;
             m_matchPosition = bestPosition;
@@ -192,15 +193,13 @@ void CLZSS::InsertNode(int r)
 
 void CLZSS::ReplaceNode(int p, int r)
 {
-    m_dad[r] = m_dad[p];
-    m_lson[r] = m_lson[p];
-    m_rson[r] = m_rson[p];
-    m_dad[m_lson[p]] = r;
-    m_dad[m_rson[p]] = r;
-    if (m_rson[m_dad[p]] == p)
-        m_rson[m_dad[p]] = r;
-    else
-        m_lson[m_dad[p]] = r;
+    const size_t parent = (unsigned)m_dad[p], left = (unsigned)m_lson[p], right = (unsigned)m_rson[p];
+    m_dad[r] = (int)parent;
+    m_lson[r] = (int)left;
+    m_rson[r] = (int)right;
+    m_dad[left] = r;
+    m_dad[right] = r;
+    Select<EQUAL>((unsigned)m_rson[parent], (unsigned)p, m_rson, m_lson)[parent] = r;
     m_dad[p] = NIL;
 }
 
