@@ -212,7 +212,10 @@ void CLZSS::DeleteNode(int p)
         return;
     const size_t left = (unsigned)m_lson[p], right = (unsigned)m_rson[p];
     size_t q;
-    if (left != NIL && right != NIL) {
+    // Node numbers are below N, and NIL is N, a power of two: one test for
+    // both children, which is as unpredictable as the shape of the tree.
+    static_assert((N & (N - 1)) == 0 && NIL == N, "NIL is a single bit above every node");
+    if (((left | right) & NIL) == 0) {
         q = left;
         size_t next = (unsigned)m_rson[q];
         if (next != NIL) {
