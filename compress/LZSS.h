@@ -99,17 +99,13 @@ template <class Io> void CLZSS::EncodeWith(Io& io)
     while (len > 0) {
         if (m_matchLength > len)
             m_matchLength = len;
-        {
-            // Literal or match is as good as random in mixed data: both items are
-            // built and the flag picks, with no branch.
-            const bool literal = m_matchLength <= THRESHOLD;
-            const BYTE low = (BYTE)m_matchPosition;
-            const BYTE high = (BYTE)(((m_matchPosition >> 4) & 0xF0) | (m_matchLength - (THRESHOLD + 1)));
-            group[fill] = literal ? m_ring[r] : low;
-            group[fill + 1] = high;
-            group[0] |= (BYTE)(literal ? mask : 0);
-            fill += literal ? 1 : 2;
-            m_matchLength = literal ? 1 : m_matchLength;
+        if (m_matchLength <= THRESHOLD) {
+            m_matchLength = 1;
+            group[0] |= (BYTE)mask;
+            group[fill++] = m_ring[r];
+        } else {
+            group[fill++] = (BYTE)m_matchPosition;
+            group[fill++] = (BYTE)(((m_matchPosition >> 4) & 0xF0) | (m_matchLength - (THRESHOLD + 1)));
         }
         mask = (mask << 1) & 0xFF;
         if (mask == 0) {
