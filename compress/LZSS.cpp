@@ -126,6 +126,8 @@ void CLZSS::InsertNode(int r)
         m_matchLength = 0;
         return;
     }
+    // Node numbers as size_t: the ring offsets of the key loads below fold into
+    // their addresses, one add less on each step's chain of loads.
     size_t p = (unsigned)m_rson[root];
     if (p == NIL) {
         m_rson[root] = r;
