@@ -374,14 +374,22 @@ void CCompress::DecodeFast()
             produced += 8;
             continue;
         }
-        if (end - in >= 16 && room >= 8 * 24 && produced >= N) {
-            // Input and room for a whole group, and a full history behind the
-            // output: no bounds to check per item.
-            for (int item = 0; item < 8; item++, flags >>= 1) {
-                if (flags & 1) {
-                    *out++ = *in++;
-                    continue;
-                }
+        if (end - in >= 16 + 8 && room >= 8 * 24 && produced >= N) {
+            // Input and room for a whole group and eight bytes more, and a full
+            // history behind the output: no bounds to check per item. Literals
+            // go by runs, eight bytes copied and as many kept as the flags say,
+            // so the branches follow the matches, not every flag bit.
+            unsigned items = 8;
+            for (;;) {
+                const unsigned run = (unsigned)__builtin_ctz(~flags); // at most items
+                std::memcpy(out, in, 8);
+                in += run;
+                out += run;
+                items -= run;
+                if (!items)
+                    break;
+                flags >>= run + 1;
+                items--;
                 unsigned pos = in[0] | ((in[1] & 0xF0u) << 4);
                 unsigned len = (in[1] & 0x0Fu) + THRESHOLD + 1;
                 in += 2;
@@ -398,6 +406,8 @@ void CCompress::DecodeFast()
                         out[k] = src[k];
                 }
                 out += len;
+                if (!items)
+                    break;
             }
             DWORD n = (DWORD)(out - groupStart);
             room -= n;
