@@ -302,6 +302,40 @@ TEST(Compress, StreamDecodingEqualsTheCodecOnAnyCode)
         codes.push_back(Bytes(code.begin(), code.begin() + code.size() * seed / 41));
         codes.push_back(RandomBytes(seed * 300, seed + 1000));
     }
+    {
+        // Every flag byte after a full history, its matches from the shortest
+        // distances (overlapping copies), from a whole ring back and from
+        // anywhere, with every length.
+        Bytes code;
+        unsigned produced = 0, seed = 7;
+        for (int group = 0; group < 520; group++) {
+            code.push_back(0xFF);
+            for (int item = 0; item < 8; item++, produced++)
+                code.push_back((unsigned char)(produced * 37 + produced / 256));
+        }
+        static const unsigned distances[] = {1, 2, 3, 5, 7, 8, 9, 15, 16, 17, 18, 24, 4095, 4096, 0};
+        unsigned pick = 0;
+        for (unsigned round = 0; round < 2; round++)
+            for (unsigned flags = 0; flags < 256; flags++) {
+                code.push_back((unsigned char)flags);
+                for (int item = 0; item < 8; item++) {
+                    seed = seed * 1103515245u + 12345u;
+                    if (flags >> item & 1) {
+                        code.push_back((unsigned char)(seed >> 16));
+                        produced++;
+                        continue;
+                    }
+                    unsigned dist = distances[pick++ % (sizeof distances / sizeof *distances)];
+                    unsigned here = (CLZSS::START + produced) & (CLZSS::N - 1);
+                    unsigned pos = dist ? (here - dist) & (CLZSS::N - 1) : (seed >> 8) & (CLZSS::N - 1);
+                    unsigned len = (seed >> 20) & 0x0F;
+                    code.push_back((unsigned char)pos);
+                    code.push_back((unsigned char)(((pos >> 4) & 0xF0) | len));
+                    produced += len + 3;
+                }
+            }
+        codes.push_back(code);
+    }
     for (size_t k = 0; k < codes.size(); k++) {
         const Bytes& code = codes[k];
         Bytes expect = ref.Decode(code);
