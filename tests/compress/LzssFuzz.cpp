@@ -11,30 +11,26 @@
 #include <vector>
 
 namespace {
+// The codec over a byte range, its output collected.
 class CFuzzCoder : public CLZSS {
 public:
     const uint8_t* p = nullptr;
     const uint8_t* end = nullptr;
-    size_t produced = 0;
-    int GetByte() override { return p < end ? *p++ : -1; }
-    void PutByte(int) override { produced++; }
-};
-
-class CFuzzEncoder : public CLZSS {
-public:
-    const uint8_t* p = nullptr;
-    const uint8_t* end = nullptr;
     std::vector<BYTE> out;
+    void Start(const uint8_t* data, size_t size)
+    {
+        p = data;
+        end = data + size;
+        out.clear();
+    }
     int GetByte() override { return p < end ? *p++ : -1; }
     void PutByte(int c) override { out.push_back((BYTE)c); }
 };
 
 void CheckEncoding(const uint8_t* data, size_t size)
 {
-    static CFuzzEncoder* encoder = new CFuzzEncoder;
-    encoder->p = data;
-    encoder->end = data + size;
-    encoder->out.clear();
+    static CFuzzCoder* encoder = new CFuzzCoder;
+    encoder->Start(data, size);
     encoder->Encode();
     CLzssBaseline base(data, size);
     base.Encode();
@@ -56,11 +52,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     CheckEncoding(narrow.data(), narrow.size());
 
     static CFuzzCoder* coder = new CFuzzCoder;
-    coder->p = data;
-    coder->end = data + size;
-    coder->produced = 0;
+    coder->Start(data, size);
     coder->Decode();
-    if (coder->produced > size * 9 + 9)
+    if (coder->out.size() > size * 9 + 9)
         __builtin_trap();
 
     if (size < 2)
@@ -69,17 +63,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     // taken from the input: the codec's bytes up to that size, nothing beyond it.
     DWORD declared = (DWORD)(data[0] | (data[1] << 8)) % 4096;
     static CCompress* stream = new CCompress;
-    struct Collect : CLZSS {
-        const uint8_t* p;
-        const uint8_t* end;
-        std::vector<BYTE> out;
-        int GetByte() override { return p < end ? *p++ : -1; }
-        void PutByte(int c) override { out.push_back((BYTE)c); }
-    };
-    static Collect* collect = new Collect;
-    collect->p = data + 2;
-    collect->end = data + size;
-    collect->out.clear();
+    static CFuzzCoder* collect = new CFuzzCoder;
+    collect->Start(data + 2, size - 2);
     collect->Decode();
     std::vector<BYTE> dest(declared + 16, 0xAB);
     DWORD n = 0;
