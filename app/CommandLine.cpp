@@ -1,6 +1,6 @@
 #include "app/CommandLine.h"
 
-#include "app/JobState.h"
+#include "base/JobState.h"
 
 #include <cstring>
 

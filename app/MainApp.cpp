@@ -1,6 +1,6 @@
 #include "app/MainApp.h"
 
-#include "app/JobState.h"
+#include "base/JobState.h"
 #include "app/MainWnd.h"
 #include "app/SystemCalls.h"
 #include "framework/Dialog.h"

@@ -1,6 +1,6 @@
 #include "app/MainWnd.h"
 
-#include "app/JobState.h"
+#include "base/JobState.h"
 #include "app/SystemCalls.h"
 #include "framework/WinApp.h"
 #include "res/resource.h"
@@ -11,10 +11,10 @@ namespace {
 
 enum { SERVICE_MENU = 1, TOOLS_MENU = 3 };
 
-void DeleteCommands(HMENU menu, const UINT* ids, int count)
+template <size_t Count> void DeleteCommands(HMENU menu, const UINT (&ids)[Count])
 {
-    for (int i = 0; i < count; ++i)
-        ::DeleteMenu(menu, ids[i], MF_BYCOMMAND);
+    for (UINT id : ids)
+        ::DeleteMenu(menu, id, MF_BYCOMMAND);
 }
 
 } // namespace
@@ -33,23 +33,16 @@ CMainWnd::~CMainWnd()
     }
 }
 
-BYTE CMainWnd::FamilyOf(DWORD platformId, DWORD majorVersion)
-{
-    if (platformId != VER_PLATFORM_WIN32_NT)
-        return OS_WIN9X;
-    return majorVersion <= 4 ? OS_NT4 : OS_NT5;
-}
-
 void CMainWnd::PruneMenu(HMENU menu, DWORD platformId, DWORD minorVersion)
 {
     if (platformId == VER_PLATFORM_WIN32_WINDOWS) {
         static const UINT ntOnly[] = {ID_TOOL_REGEDT32, ID_TOOL_DRWTSN32, ID_TOOL_IPSECMON,
                                       ID_TOOL_VERIFIER, ID_TOOL_MMC};
-        DeleteCommands(menu, ntOnly, 5);
+        DeleteCommands(menu, ntOnly);
         if (minorVersion == 0) {
             static const UINT notOn95[] = {ID_TOOL_WINREP,  ID_TOOL_CLICONFG, ID_TOOL_SIGVERIF,
                                            ID_TOOL_MSCONFIG, ID_TOOL_DCOMCNFG, ID_TOOL_SCANREGW};
-            DeleteCommands(menu, notOn95, 6);
+            DeleteCommands(menu, notOn95);
             // Three separators now stand together below "Конфигурация IP": keep one.
             HMENU tools = ::GetSubMenu(menu, TOOLS_MENU);
             ::DeleteMenu(tools, 10, MF_BYPOSITION);
@@ -60,7 +53,7 @@ void CMainWnd::PruneMenu(HMENU menu, DWORD platformId, DWORD minorVersion)
         static const UINT win9xOnly[] = {ID_SYS_BOOTDISK, ID_SYS_QUICKREBOOT, ID_TOOL_TASKMAN,
                                          ID_TOOL_WINFILE, ID_TOOL_WINIPCFG,   ID_TOOL_MSCONFIG,
                                          ID_TOOL_SCANREGW, ID_TOOL_MKCOMPAT};
-        DeleteCommands(menu, win9xOnly, 8);
+        DeleteCommands(menu, win9xOnly);
     }
 }
 
@@ -104,7 +97,7 @@ BOOL CMainWnd::Create()
     OSVERSIONINFOA version = {};
     version.dwOSVersionInfoSize = sizeof(version);
     ::GetVersionExA(&version);
-    g_osFamily = FamilyOf(version.dwPlatformId, version.dwMajorVersion);
+    g_osFamily = OsFamilyOf(version.dwPlatformId, version.dwMajorVersion);
     PruneMenu(menu, version.dwPlatformId, version.dwMinorVersion);
     DrawMenuBar();
     return TRUE;

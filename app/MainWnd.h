@@ -31,8 +31,6 @@ public:
     // The tray icon record (owner, identifier, callback, icon, tip).
     void FillTrayRecord(NOTIFYICONDATAA* data) const;
 
-    // Family of a Windows version: 0 = 95/98/ME, 1 = NT 4 or older, 2 = 2000/XP or newer.
-    static BYTE FamilyOf(DWORD platformId, DWORD majorVersion);
     // Removes the menu items that the Windows version does not offer.
     static void PruneMenu(HMENU menu, DWORD platformId, DWORD minorVersion);
 

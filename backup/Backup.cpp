@@ -1,7 +1,7 @@
 #include "backup/Backup.h"
 
-#include "app/FileNames.h"
-#include "app/JobState.h"
+#include "base/FileNames.h"
+#include "base/JobState.h"
 #include "backup/ArchiveFormat.h"
 #include "scan/Scan.h"
 
@@ -22,16 +22,12 @@ const char kAddedKey[] = "Добавлен ключ ";
 const char kCreateFailed[] = "Ошибка создания архива ";
 const char kWriteFailed[] = "Ошибка записи архива, архив удалён";
 const char kTooLarge[] = "Ошибка записи архива: размер превышает 4 ГБ, архив удалён";
+const char kNoMemory[] = "Недостаточно памяти, архив удалён";
 
 // Enumerations pass over entries that cannot be stored (names too long for a
 // record) but give up after this many in a row: some keys (performance data)
 // answer every index with the same error.
 const int kMaxSkippedInARow = 256;
-
-bool IsDotEntry(const char* name)
-{
-    return name[0] == '.' && (name[1] == 0 || (name[1] == '.' && name[2] == 0));
-}
 
 // The non-empty components of a backslash-separated path.
 std::vector<std::string> Components(const char* path)
@@ -84,8 +80,6 @@ bool NormalizePathItem(const PathItem& item, char* out, bool& directory)
     return Components(out).size() >= (directory ? 1u : 2u);
 }
 
-bool IsRootCode(DWORD root) { return root >= ROOT_KEY_FIRST && root <= ROOT_KEY_LAST; }
-
 // FAT date and time words of a universal file time, in local time. Times the
 // words cannot hold are brought to the nearest they can (1980 .. 2107).
 void DosDateTime(const FILETIME& utc, WORD& date, WORD& time)
@@ -122,11 +116,11 @@ FILETIME Now()
 
 CBackup::CBackup()
     : m_hArchive(INVALID_HANDLE_VALUE), m_nProgressTotal(0), m_nProgressDone(0),
-      m_pCurrentItem(nullptr), m_pLog(nullptr), m_pTotalProgress(nullptr),
-      m_pTotalPercent(nullptr), m_pPage(nullptr), m_pszArchivePath(nullptr),
-      m_nResult(RESULT_OK), m_nBlockLimit(BLOCK_LIMIT), m_nAncestors(0), m_nTopLevel(0)
+      m_pszArchivePath(nullptr), m_nResult(RESULT_OK), m_nBlockLimit(BLOCK_LIMIT),
+      m_nAncestors(0), m_nTopLevel(0)
 {
     m_bCancel = 0;
+    m_controls.SetCancelFlag(&m_bCancel);
     g_bEngineBusy = 1;
 }
 
@@ -143,15 +137,13 @@ void CBackup::SetControls(CWnd* pPage, CWnd* pCurrentItem, CListCtrl* pLog,
                           CProgressCtrl* pItemProgress, CProgressCtrl* pTotalProgress,
                           CWnd* pItemPercent, CWnd* pTotalPercent)
 {
-    m_pPage = pPage;
-    m_pCurrentItem = pCurrentItem;
-    m_pLog = pLog;
-    m_pItemProgress = pItemProgress;
-    m_pTotalProgress = pTotalProgress;
-    m_pItemPercent = pItemPercent;
-    m_pTotalPercent = pTotalPercent;
-    if (m_pLog)
-        m_pLog->DeleteAllItems();
+    m_controls.SetPage(pPage);
+    m_controls.SetCurrentItemLabel(pCurrentItem);
+    m_controls.SetList(pLog);
+    m_controls.SetItemBar(pItemProgress, pItemPercent);
+    m_controls.SetJobBar(pTotalProgress, pTotalPercent);
+    m_controls.ClearLines();
+    m_pOutput = &m_controls;
 }
 
 void CBackup::SetArchivePath(const char* path)
@@ -167,6 +159,23 @@ void CBackup::SetArchivePath(const char* path)
 
 int CBackup::Run()
 {
+    // Nothing may leave the thread: a failed allocation ends the job like a
+    // failed write, with the archive removed and g_bEngineBusy cleared.
+    try {
+        WriteArchive();
+    } catch (...) {
+        m_nResult = RESULT_NO_MEMORY;
+        try {
+            FinishJob();
+        } catch (...) {
+            g_bEngineBusy = 0;
+        }
+    }
+    return 0;
+}
+
+void CBackup::WriteArchive()
+{
     m_nProgressTotal = m_nProgressDone = 0;
     for (DWORD& p : s_nLastPercent)
         p = 0;
@@ -180,7 +189,7 @@ int CBackup::Run()
     if (m_hArchive == INVALID_HANDLE_VALUE) {
         m_nResult = RESULT_CREATE_FAILED;
         FinishJob();
-        return 0;
+        return;
     }
 
     // Flags are stored as 0 or 1; a section without items is left out.
@@ -206,7 +215,6 @@ int CBackup::Run()
         WriteRegistrySection();
 
     FinishJob();
-    return 0;
 }
 
 void CBackup::FinishJob()
@@ -219,20 +227,22 @@ void CBackup::FinishJob()
         if (m_bCancel || m_nResult != RESULT_OK)
             DeleteFileA(m_pszArchivePath);
     }
-    if (!m_bCancel) {
+    if (!m_bCancel && m_pOutput) {
         ShowCurrentItem("");
-        if (m_pTotalProgress)
-            m_pTotalProgress->SetPos(0);
-        if (m_pTotalPercent)
-            m_pTotalPercent->SetWindowText("");
-        if (m_nResult == RESULT_CREATE_FAILED)
-            AddLogLine((std::string(kCreateFailed) + (m_pszArchivePath ? m_pszArchivePath : "")).c_str());
-        else if (m_nResult == RESULT_TOO_LARGE)
+        m_pOutput->SetJobProgress(-1);
+        if (m_nResult == RESULT_CREATE_FAILED) {
+            char line[sizeof kCreateFailed + MAX_PATH];
+            std::snprintf(line, sizeof line, "%s%s", kCreateFailed,
+                          m_pszArchivePath ? m_pszArchivePath : "");
+            AddLogLine(line);
+        } else if (m_nResult == RESULT_TOO_LARGE) {
             AddLogLine(kTooLarge);
-        else if (m_nResult != RESULT_OK)
+        } else if (m_nResult == RESULT_NO_MEMORY) {
+            AddLogLine(kNoMemory);
+        } else if (m_nResult != RESULT_OK) {
             AddLogLine(kWriteFailed);
-        if (m_pPage && m_pPage->m_hWnd)
-            ::PostMessageA(::GetParent(m_pPage->m_hWnd), PSM_SETWIZBUTTONS, 0, PSWIZB_FINISH);
+        }
+        m_pOutput->JobEnded(m_nResult == RESULT_OK);
     }
     g_bEngineBusy = 0;
 }
@@ -272,7 +282,6 @@ void CBackup::CountWork()
         }
     }
     delete scan;
-    g_bEngineBusy = 1;
     m_nProgressTotal = total > 0xFFFFFFFFull ? 0xFFFFFFFFu : (DWORD)total;
 }
 
@@ -783,26 +792,20 @@ void CBackup::ProgressStep(int kind)
     if ((DWORD)percent == s_nLastPercent[kind])
         return;
     s_nLastPercent[kind] = (DWORD)percent;
-    if (m_pTotalProgress && !m_bCancel) {
-        m_pTotalProgress->SetPos((int)percent);
-        if (m_pTotalPercent) {
-            char text[16];
-            std::snprintf(text, sizeof text, "%u%%", (unsigned)percent);
-            m_pTotalPercent->SetWindowText(text);
-        }
-    }
+    if (m_pOutput && !m_bCancel)
+        m_pOutput->SetJobProgress((int)percent);
 }
 
 void CBackup::ShowCurrentItem(const char* text)
 {
-    if (m_pCurrentItem && !m_bCancel)
-        m_pCurrentItem->SetWindowText(text);
+    if (m_pOutput && !m_bCancel)
+        m_pOutput->SetCurrentItem(text);
 }
 
 void CBackup::AddLogLine(const char* text)
 {
-    if (m_pLog && !m_bCancel)
-        m_pLog->AddLine(text);
+    if (m_pOutput && !m_bCancel)
+        m_pOutput->AddLine(text);
 }
 
 void CBackup::Unreadable(const std::string& what) { m_unreadable.push_back(what); }

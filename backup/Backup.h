@@ -1,14 +1,12 @@
 // Archive writer: a worker thread that writes one archive (.zma) from the job
 // state (ArchiveFlags, the path list, the key list). It counts the work first,
 // writes the header, the files section and the registry section, reusing the
-// records of shared ancestors and patching every count in place, and reports to
-// the progress page's controls (log lines, current item, two progress bars).
+// records of shared ancestors and patching every count in place, and reports
+// through its job output (log lines, current item, item and job progress).
 #pragma once
 
+#include "base/ControlOutput.h"
 #include "compress/Compress.h"
-#include "framework/ListCtrl.h"
-#include "framework/ProgressCtrl.h"
-#include "framework/Wnd.h"
 
 #include <string>
 #include <vector>
@@ -20,7 +18,10 @@ public:
     // percentage shown.
     enum { STEP_DIRECTORY = 0, STEP_FILE = 1, STEP_KEY = 2 };
     // Outcome of a job.
-    enum { RESULT_OK = 0, RESULT_CREATE_FAILED = 1, RESULT_WRITE_FAILED = 2, RESULT_TOO_LARGE = 3 };
+    enum {
+        RESULT_OK = 0, RESULT_CREATE_FAILED = 1, RESULT_WRITE_FAILED = 2, RESULT_TOO_LARGE = 3,
+        RESULT_NO_MEMORY = 4
+    };
     // Deepest chain of open ancestor records: a path of fewer than MAX_PATH
     // characters has at most MAX_PATH / 2 components, plus the root record.
     enum { MAX_ANCESTORS = MAX_PATH / 2 + 2 };
@@ -34,9 +35,11 @@ public:
     BOOL InitInstance() override;
     int Run() override;
 
-    // Stores the page and its controls (any may be null) and empties the log list.
+    // Reports to the page and its controls (any may be null) and empties the log list.
     void SetControls(CWnd* pPage, CWnd* pCurrentItem, CListCtrl* pLog, CProgressCtrl* pItemProgress,
                      CProgressCtrl* pTotalProgress, CWnd* pItemPercent, CWnd* pTotalPercent);
+    // Reports to another output (the console, a test's record); null for none.
+    void SetOutput(CJobOutput* pOutput) { m_pOutput = pOutput; }
     // Replaces m_pszArchivePath by a heap copy of path.
     void SetArchivePath(const char* path);
 
@@ -57,11 +60,6 @@ public:
     HANDLE m_hArchive;
     DWORD m_nProgressTotal;
     DWORD m_nProgressDone;
-    CWnd* m_pCurrentItem;
-    CListCtrl* m_pLog;
-    CProgressCtrl* m_pTotalProgress;
-    CWnd* m_pTotalPercent;
-    CWnd* m_pPage;
     char* m_pszArchivePath;
 
     // Outcome of Run (RESULT_...): anything but RESULT_OK means the archive was
@@ -79,10 +77,6 @@ public:
     // Last overall percentage shown for each kind of step.
     static DWORD s_nLastPercent[3];
 
-protected:
-    // Adds a line to the log list; a console front end prints it instead.
-    virtual void AddLogLine(const char* text);
-
 private:
     struct AncestorEntry {
         char szPath[MAX_PATH];
@@ -94,6 +88,7 @@ private:
     };
 
     bool Stopped() const { return m_bCancel || m_nResult != RESULT_OK; }
+    void WriteArchive();
     void CountWork();
     void WriteFilesSection();
     void WriteRegistrySection();
@@ -126,7 +121,11 @@ private:
     void WriteSubkeyTree(HKEY parent, DWORD root, const char* name, const std::string& path);
     void ProgressStep(int kind);
     void ShowCurrentItem(const char* text);
+    void AddLogLine(const char* text);
     void Unreadable(const std::string& what);
+
+    // The page's controls, the output unless SetOutput chose another.
+    CControlOutput m_controls;
 
     AncestorEntry m_ancestors[MAX_ANCESTORS];
     int m_nAncestors;

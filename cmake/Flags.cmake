@@ -29,7 +29,8 @@ else()
   endif()
 endif()
 
-# zm_executable(name [WIN32] sources...): an executable linked the project's way.
+# zm_link_static(target): links an executable the project's way (statically on
+# Windows, so the .exe needs no MinGW DLLs; with the thread library natively).
 function(zm_link_static target)
   if(WIN32)
     target_link_options(${target} PRIVATE ${ZM_STATIC_LINK})

@@ -1,6 +1,6 @@
 #include "compare/BlockMatcher.h"
 
-#include "app/JobState.h"
+#include "base/JobState.h"
 
 #include <cstdint>
 #include <cstring>

@@ -1,9 +1,8 @@
 #include "compare/Compare.h"
 
-#include "app/JobState.h"
+#include "base/JobState.h"
 
 #include <cstring>
-#include <prsht.h>
 
 IMPLEMENT_DYNCREATE(CCompare, CWinThread)
 
@@ -21,10 +20,10 @@ char* Copy(const char* text)
 } // namespace
 
 CCompare::CCompare()
-    : m_pPage(nullptr), m_pCopyButton(nullptr), m_pArchiveButton(nullptr), m_pSaveButton(nullptr),
-      m_pList(nullptr), m_pszPath1(nullptr), m_pszPath2(nullptr), m_bCancel(0),
-      m_bLiteralSearch(false)
+    : m_pszPath1(nullptr), m_pszPath2(nullptr), m_bCancel(0), m_bLiteralSearch(false),
+      m_pOutput(nullptr)
 {
+    m_controls.SetCancelFlag(&m_bCancel);
     g_bEngineBusy = 1;
 }
 
@@ -39,11 +38,12 @@ BOOL CCompare::InitInstance() { return TRUE; }
 void CCompare::SetTargets(CWnd* pPage, CWnd* pCopyButton, CWnd* pArchiveButton, CWnd* pSaveButton,
                           CListCtrl* pList)
 {
-    m_pPage = pPage;
-    m_pCopyButton = pCopyButton;
-    m_pArchiveButton = pArchiveButton;
-    m_pSaveButton = pSaveButton;
-    m_pList = pList;
+    m_controls.SetPage(pPage);
+    m_controls.SetList(pList);
+    m_controls.EnableOnSuccess(pCopyButton);
+    m_controls.EnableOnSuccess(pArchiveButton);
+    m_controls.EnableOnSuccess(pSaveButton);
+    m_pOutput = &m_controls;
 }
 
 void CCompare::SetPaths(const char* path1, const char* path2)
@@ -54,21 +54,9 @@ void CCompare::SetPaths(const char* path1, const char* path2)
     m_pszPath2 = Copy(path2);
 }
 
-void CCompare::AddLine(const char* text)
-{
-    if (m_pList && !m_bCancel)
-        m_pList->AddLine(text);
-}
-
-void CCompare::ClearLines()
-{
-    if (m_pList && !m_bCancel)
-        m_pList->DeleteAllItems();
-}
-
 int CCompare::Run()
 {
-    CCompareCore core(this, &m_bCancel);
+    CCompareCore core(m_pOutput, &m_bCancel);
     core.m_bLiteralSearch = m_bLiteralSearch;
     int result = CCompareCore::RESULT_NOT_A_REPORT;
     try {
@@ -76,14 +64,10 @@ int CCompare::Run()
     } catch (...) {
         // Nothing leaves the thread; the buttons stay disabled.
     }
-    if (!m_bCancel) {
-        if (m_pPage && m_pPage->m_hWnd)
-            ::PostMessageA(::GetParent(m_pPage->m_hWnd), PSM_SETWIZBUTTONS, 0, PSWIZB_FINISH);
-        if (result == CCompareCore::RESULT_COMPARED) {
-            CWnd* buttons[] = {m_pCopyButton, m_pArchiveButton, m_pSaveButton};
-            for (CWnd* b : buttons)
-                if (b && b->m_hWnd)
-                    b->EnableWindow(TRUE);
+    if (!m_bCancel && m_pOutput) {
+        try {
+            m_pOutput->JobEnded(result == CCompareCore::RESULT_COMPARED);
+        } catch (...) {
         }
     }
     g_bEngineBusy = 0;

@@ -9,12 +9,11 @@
 // The created and changed items stay in the path list and the key list.
 #pragma once
 
+#include "base/ControlOutput.h"
 #include "compare/CompareCore.h"
-#include "compare/CompareOutput.h"
-#include "framework/ListCtrl.h"
 #include "framework/WinThread.h"
 
-class CCompare : public CWinThread, private CCompareOutput {
+class CCompare : public CWinThread {
     DECLARE_DYNCREATE(CCompare)
 public:
     CCompare();
@@ -23,24 +22,22 @@ public:
     BOOL InitInstance() override;
     int Run() override;
 
-    // Owner page (its parent sheet is told when the wizard may finish), the copy,
-    // archive and save buttons, and the result list. Any of them may be null.
+    // Reports to the owner page (its parent sheet is told when the wizard may
+    // finish), the copy, archive and save buttons (enabled when both files were
+    // compared), and the result list. Any of them may be null.
     void SetTargets(CWnd* pPage, CWnd* pCopyButton, CWnd* pArchiveButton, CWnd* pSaveButton,
                     CListCtrl* pList);
+    // Reports to another output (a test's record) instead.
+    void SetOutput(CJobOutput* pOutput) { m_pOutput = pOutput; }
     // Replaces the two report paths with copies (allocated with new[]).
     void SetPaths(const char* path1, const char* path2);
 
-    CWnd* m_pPage;
-    CWnd* m_pCopyButton;
-    CWnd* m_pArchiveButton;
-    CWnd* m_pSaveButton;
-    CListCtrl* m_pList;
     char* m_pszPath1; // first report as chosen; owned, freed with delete[]
     char* m_pszPath2; // second report as chosen; owned, freed with delete[]
     volatile BYTE m_bCancel;
     bool m_bLiteralSearch; // match with the literal search (tests)
 
 private:
-    void AddLine(const char* text) override;
-    void ClearLines() override;
+    CJobOutput* m_pOutput;
+    CControlOutput m_controls;
 };

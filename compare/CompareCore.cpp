@@ -1,6 +1,6 @@
 #include "compare/CompareCore.h"
 
-#include "app/JobState.h"
+#include "base/JobState.h"
 #include "compare/ReportFile.h"
 
 #include <cstdio>
@@ -56,7 +56,7 @@ bool IsLater(const WORD* a, const WORD* b)
 
 } // namespace
 
-CCompareCore::CCompareCore(CCompareOutput* pOutput, const volatile BYTE* pCancel)
+CCompareCore::CCompareCore(CJobOutput* pOutput, const volatile BYTE* pCancel)
     : m_bLiteralSearch(false), m_nLines(0), m_nSearches(0), m_matcher(m_flags1, m_flags2),
       m_pReport{nullptr, nullptr}, m_nPosition{0, 0}, m_bBroken{false, false}, m_dwRoot(0),
       m_pOutput(pOutput), m_pCancel(pCancel)

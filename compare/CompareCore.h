@@ -6,8 +6,8 @@
 // output; zmcli runs it with the console.
 #pragma once
 
+#include "base/JobOutput.h"
 #include "compare/BlockMatcher.h"
-#include "compare/CompareOutput.h"
 #include "compare/ReportBlock.h"
 #include "compare/ReportSource.h"
 
@@ -25,7 +25,7 @@ public:
 
     // pOutput and pCancel may be null: lines are then dropped, and the run cannot
     // be cancelled.
-    CCompareCore(CCompareOutput* pOutput, const volatile BYTE* pCancel);
+    CCompareCore(CJobOutput* pOutput, const volatile BYTE* pCancel);
 
     // Opens both report files and compares them.
     int Run(const char* path1, const char* path2);
@@ -84,6 +84,6 @@ private:
     uint64_t m_nPosition[2]; // where the next section table of each report starts
     bool m_bBroken[2];       // a section table could not be read: the rest is lost
     DWORD m_dwRoot;          // root key code of the registry entry being compared
-    CCompareOutput* m_pOutput;
+    CJobOutput* m_pOutput;
     const volatile BYTE* m_pCancel;
 };

@@ -1,6 +1,6 @@
 #include "compare/ReportBlock.h"
 
-#include "app/JobState.h"
+#include "base/JobState.h"
 
 #include <cstring>
 

@@ -50,8 +50,7 @@ struct CCompress::StreamIo {
 
 CCompress::CCompress()
     : m_hFile(INVALID_HANDLE_VALUE), m_pIn(nullptr), m_pOut(nullptr), m_nInLeft(0), m_nOut(0),
-      m_nTotal(0), m_nOutMode(0), m_pOutBuf(nullptr), m_nOutBufFill(0), m_pItemProgress(nullptr),
-      m_pItemPercent(nullptr), m_bWriteError(FALSE), m_bShortRead(FALSE),
+      m_nTotal(0), m_nOutMode(0), m_pOutBuf(nullptr), m_nOutBufFill(0), m_pOutput(nullptr), m_bWriteError(FALSE), m_bShortRead(FALSE),
       m_hSource(INVALID_HANDLE_VALUE), m_pPiece(nullptr), m_nPieceSize(0), m_nPieceLeft(0),
       m_nSourceRead(0),
       m_nProgressTotal(0), m_nProgressMark(0), m_nOutLimit(0xFFFFFFFF), m_bOverflow(false)
@@ -122,22 +121,14 @@ void CCompress::UpdateProgress()
     if (tenth == s_nLastTenth)
         return;
     s_nLastTenth = tenth;
-    if (m_pItemProgress && !m_bCancel) {
-        char text[16];
-        std::snprintf(text, sizeof text, "%u%%", (unsigned)(tenth * 10));
-        m_pItemProgress->SetPos((int)tenth);
-        if (m_pItemPercent)
-            m_pItemPercent->SetWindowText(text);
-    }
+    if (m_pOutput && !m_bCancel)
+        m_pOutput->SetItemProgress((int)tenth);
 }
 
 void CCompress::ResetProgress()
 {
-    if (m_pItemProgress && !m_bCancel) {
-        m_pItemProgress->SetPos(0);
-        if (m_pItemPercent)
-            m_pItemPercent->SetWindowText("");
-    }
+    if (m_pOutput && !m_bCancel)
+        m_pOutput->SetItemProgress(-1);
 }
 
 bool CCompress::Refill()

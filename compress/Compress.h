@@ -1,11 +1,18 @@
 // Compressed stream: feeds the codec from memory (or from a file in pieces), sends
 // its output to a file through a 4 MiB buffer or into a memory block, frames each
-// block with its plain and code sizes, and drives the item progress bar in tenths.
+// block with its plain and code sizes, and reports the item's progress in tenths.
+//
+// Encoding runs the codec's loops with this stream's I/O inlined. Decoding, which
+// is what a restore waits for, runs DecodeFast: the same decoding without the
+// ring, copying matches out of the output already written and literals by runs.
+// It is the tuned twin of CLZSS::DecodeWith and gives exactly its bytes and
+// counts, also for damaged code; the codec tests check the two against each
+// other and against the plain reference coder. "zmcli lzss e" and "d" run these
+// same paths (CompressFile, ExpandToFile).
 #pragma once
 
+#include "base/JobOutput.h"
 #include "compress/LZSS.h"
-#include "framework/ProgressCtrl.h"
-#include "framework/Static.h"
 
 class CCompress : public CLZSS {
     DECLARE_DYNCREATE(CCompress)
@@ -40,8 +47,8 @@ public:
     signed char m_nOutMode;
     BYTE* m_pOutBuf;
     DWORD m_nOutBufFill;
-    CProgressCtrl* m_pItemProgress;
-    CWnd* m_pItemPercent;
+    // Where the item's progress goes (SetItemProgress); may be null.
+    CJobOutput* m_pOutput;
 
     // Set when a write to m_hFile failed or its buffer could not be allocated;
     // cleared at the start of each operation that writes a file.

@@ -2,6 +2,16 @@
 // one tree per first byte, a flag byte before every group of eight items. The code
 // is fixed to the bit: the DOS restore utility decodes the same streams.
 //
+// This is the tuned side of the codec; the plain coder (cli/LzssBaseline) is the
+// reference it must match byte for byte, and the codec tests and the fuzz target
+// compare the two on every input. Why it is shaped as it is: archiving spends
+// most of its time in the match finder, so the tree code compares eight key
+// bytes at a time (big-endian words), keeps node numbers as size_t so ring
+// offsets fold into the loads, and turns the data-dependent choices of the walk
+// into conditional moves; a repeat that goes on replaces nodes without a walk.
+// Decoding for the engines is not done here but by CCompress's stream decoder,
+// which writes straight into the output without the ring.
+//
 // Bytes come in through GetByte and go out through PutByte, one at a time. The
 // coding loops are templates over a byte source/sink so that a derived class with
 // cheap, known I/O (CCompress) runs them with its I/O inlined; Encode and Decode run

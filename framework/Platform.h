@@ -1,6 +1,6 @@
 // Platform header: the real <windows.h> on Windows; on the native (Linux) build a
 // small POSIX-backed subset of the Win32 calls that the portable code uses (files,
-// threads, waits), so that the codec, the stream and the comparison core build and
+// threads, waits; no windows: the portable code reports through a job output), so that the codec, the stream and the comparison core build and
 // run unchanged for sanitizers, fuzzing and profiling.
 #pragma once
 
@@ -21,13 +21,9 @@ typedef int32_t LONG;
 typedef unsigned int UINT;
 typedef char CHAR;
 typedef void* HANDLE;
-typedef void* HWND;
 typedef void* LPVOID;
 typedef const char* LPCSTR;
 typedef char* LPSTR;
-typedef uintptr_t WPARAM;
-typedef intptr_t LPARAM;
-typedef intptr_t LRESULT;
 typedef DWORD (*LPTHREAD_START_ROUTINE)(LPVOID);
 #define WINAPI
 #define TRUE 1
@@ -59,12 +55,6 @@ typedef DWORD (*LPTHREAD_START_ROUTINE)(LPVOID);
 #define THREAD_PRIORITY_HIGHEST 2
 #define THREAD_PRIORITY_IDLE (-15)
 #define THREAD_PRIORITY_TIME_CRITICAL 15
-#define WM_USER 0x0400
-#define WM_SETTEXT 0x000C
-#define PBM_SETPOS (WM_USER + 2)
-#define PBM_SETRANGE (WM_USER + 1)
-#define PBM_GETPOS (WM_USER + 8)
-#define MAKELPARAM(l, h) ((LPARAM)(DWORD)(((WORD)(l)) | (((DWORD)(WORD)(h)) << 16)))
 
 HANDLE CreateFileA(LPCSTR name, DWORD access, DWORD share, void* security,
                    DWORD disposition, DWORD flags, HANDLE templ);
@@ -84,9 +74,4 @@ BOOL SetThreadPriority(HANDLE h, int priority);
 int GetThreadPriority(HANDLE h);
 DWORD WaitForSingleObject(HANDLE h, DWORD ms);
 BOOL GetExitCodeThread(HANDLE h, DWORD* code);
-
-// Window calls have no window to reach natively: they do nothing.
-LRESULT SendMessageA(HWND, UINT, WPARAM, LPARAM);
-BOOL PostMessageA(HWND, UINT, WPARAM, LPARAM);
-BOOL SetWindowTextA(HWND, LPCSTR);
 #endif

@@ -277,8 +277,4 @@ BOOL GetExitCodeThread(HANDLE h, DWORD* code)
     *code = t->finished ? t->exitCode : 259; // STILL_ACTIVE
     return TRUE;
 }
-
-LRESULT SendMessageA(HWND, UINT, WPARAM, LPARAM) { return 0; }
-BOOL PostMessageA(HWND, UINT, WPARAM, LPARAM) { return FALSE; }
-BOOL SetWindowTextA(HWND, LPCSTR) { return FALSE; }
 #endif

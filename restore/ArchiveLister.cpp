@@ -1,6 +1,6 @@
 #include "restore/ArchiveLister.h"
 
-#include "app/JobState.h"
+#include "base/JobState.h"
 
 #include <cstring>
 #include <vector>

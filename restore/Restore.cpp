@@ -1,9 +1,9 @@
 #include "restore/Restore.h"
 
-#include "app/JobState.h"
+#include "base/FileNames.h"
+#include "base/JobState.h"
 #include "scan/Scan.h"
 
-#include <commctrl.h>
 #include <cstdio>
 #include <cstring>
 #include <new>
@@ -119,12 +119,6 @@ void CreateParentChain(const char* path)
     CreateDirectoryA(p.c_str(), nullptr);
 }
 
-bool IsDirectoryPath(const char* path)
-{
-    DWORD a = GetFileAttributesA(path);
-    return a != INVALID_FILE_ATTRIBUTES && (a & FILE_ATTRIBUTE_DIRECTORY);
-}
-
 DWORD SettableAttributes(DWORD attributes)
 {
     attributes &= FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM |
@@ -140,21 +134,14 @@ bool DosToFileTime(WORD date, WORD time, FILETIME* out)
     return DosDateTimeToFileTime(date, time, &local) && LocalFileTimeToFileTime(&local, out);
 }
 
-bool IsRootCode(DWORD code) { return code >= ROOT_KEY_FIRST && code <= ROOT_KEY_LAST; }
-
-// The predefined handle of a root code; the handle values are the 32-bit codes
-// widened with their sign, as the system headers define them.
-HKEY RootHandle(DWORD code) { return (HKEY)(ULONG_PTR)(LONG_PTR)(LONG)code; }
-
-DWORD RootCode(HKEY root) { return (DWORD)(ULONG_PTR)root; }
-
 } // namespace
 
 CRestore::CRestore()
-    : m_pCurrentItem(nullptr), m_pMessages(nullptr), m_pPage(nullptr), m_pszArchiveName(nullptr),
-      m_bDirect(false), m_bDamageReported(false), m_nDepth(0)
+    : m_nLines(0), m_bSucceeded(false), m_pszArchiveName(nullptr), m_bDamageReported(false),
+      m_nDepth(0)
 {
     m_bCancel = 0;
+    m_controls.SetCancelFlag(&m_bCancel);
     g_bEngineBusy = 1;
 }
 
@@ -169,13 +156,12 @@ BOOL CRestore::InitInstance() { return TRUE; }
 void CRestore::SetControls(CWnd* pPage, CStatic* pCurrentItem, CListCtrl* pMessages,
                            CProgressCtrl* pProgress, CWnd* pPercent)
 {
-    m_pPage = pPage;
-    m_pCurrentItem = pCurrentItem;
-    m_pMessages = pMessages;
-    m_pItemProgress = pProgress;
-    m_pItemPercent = pPercent;
-    if (m_pMessages)
-        m_pMessages->DeleteAllItems();
+    m_controls.SetPage(pPage);
+    m_controls.SetCurrentItemLabel(pCurrentItem);
+    m_controls.SetList(pMessages);
+    m_controls.SetItemBar(pProgress, pPercent);
+    m_controls.ClearLines();
+    m_pOutput = &m_controls;
 }
 
 void CRestore::SetArchiveName(LPCSTR name)
@@ -208,11 +194,9 @@ void CRestore::AddLine(const std::string& text)
 {
     if (m_bCancel)
         return;
-    m_messages.push_back(text);
-    if (m_pMessages)
-        m_pMessages->AddLine(text.c_str());
-    if (m_bDirect && m_pPage)
-        UpdateWindow(m_pPage->m_hWnd);
+    m_nLines++;
+    if (m_pOutput)
+        m_pOutput->AddLine(text.c_str());
 }
 
 void CRestore::ReportDamage()
@@ -226,21 +210,20 @@ void CRestore::ReportDamage()
 
 void CRestore::ShowItem(LPCSTR text)
 {
-    if (m_bCancel)
-        return;
-    if (m_pCurrentItem)
-        m_pCurrentItem->SetWindowText(text);
-    if (m_bDirect && m_pPage)
-        UpdateWindow(m_pPage->m_hWnd);
+    if (!m_bCancel && m_pOutput)
+        m_pOutput->SetCurrentItem(text);
 }
 
-void CRestore::Finish()
+// The success line, when the run was not cancelled and nothing else was reported.
+void CRestore::ReportSuccess()
 {
-    if (!m_pPage || !m_pPage->m_hWnd)
+    if (m_bCancel)
         return;
-    HWND sheet = ::GetParent(m_pPage->m_hWnd);
-    if (sheet)
-        ::PostMessageA(sheet, PSM_SETWIZBUTTONS, 0, PSWIZB_FINISH);
+    ShowItem("");
+    if (m_nLines == 0) {
+        AddLine(kSuccess);
+        m_bSucceeded = true;
+    }
 }
 
 bool CRestore::OpenArchive(LPCSTR archiveName, BYTE* pOsFamily)
@@ -266,89 +249,123 @@ void CRestore::CloseArchive() { m_archive.Close(); }
 void CRestore::RestoreAll(CWnd* pWnd, LPCSTR archiveName, CStatic* pCurrentItem,
                           CListCtrl* pMessages, CProgressCtrl* pProgress, CWnd* pPercent)
 {
-    m_pPage = pWnd;
-    m_pCurrentItem = pCurrentItem;
-    m_pMessages = pMessages;
-    m_pItemProgress = pProgress;
-    m_pItemPercent = pPercent;
-    m_bDirect = true;
-    m_messages.clear();
-
-    BYTE family = 0;
-    if (OpenArchive(archiveName, &family)) {
-        g_osFamily = family;
-        DWORD count = 0;
-        if (ArchiveFlags[AF_FILES]) {
-            if (!m_archive.ReadDword(count))
-                ReportDamage();
-            for (DWORD i = 0; i < count && !Stopped(); i++)
-                RestoreFileRecord("", 0);
+    m_controls.SetPage(pWnd);
+    m_controls.SetCurrentItemLabel(pCurrentItem);
+    m_controls.SetList(pMessages);
+    m_controls.SetItemBar(pProgress, pPercent);
+    // Run on the window's own thread: repaint it as we go.
+    m_controls.SetRepaint(true);
+    if (!m_pOutput)
+        m_pOutput = &m_controls;
+    m_nLines = 0;
+    m_bSucceeded = false;
+    // Nothing may leave the engine: a failed allocation ends the restore with
+    // the line about the memory.
+    try {
+        RestoreArchive(archiveName);
+    } catch (...) {
+        m_archive.Close();
+        try {
+            AddLine(kNoMemory + std::string(archiveName ? archiveName : ""));
+        } catch (...) {
         }
-        if (ArchiveFlags[AF_REGISTRY] && !Stopped()) {
-            if (!m_archive.ReadDword(count))
-                ReportDamage();
-            for (DWORD i = 0; i < count && !Stopped(); i++)
-                RestoreKeyRecord(nullptr, "", 0);
-        }
-        // The archive ends after the last record of its last section; bytes
-        // beyond it mean the counts do not describe the file.
-        if (!Stopped() && m_archive.Remaining() > 0)
-            ReportDamage();
-        CloseArchive();
-        ShowItem("");
-        if (m_messages.empty())
-            AddLine(kSuccess);
     }
-    m_bDirect = false;
+    m_controls.SetRepaint(false);
     g_bEngineBusy = 0;
+}
+
+void CRestore::RestoreArchive(LPCSTR archiveName)
+{
+    BYTE family = 0;
+    if (!OpenArchive(archiveName, &family))
+        return;
+    g_osFamily = family;
+    DWORD count = 0;
+    if (ArchiveFlags[AF_FILES]) {
+        if (!m_archive.ReadDword(count))
+            ReportDamage();
+        for (DWORD i = 0; i < count && !Stopped(); i++)
+            RestoreFileRecord("", 0);
+    }
+    if (ArchiveFlags[AF_REGISTRY] && !Stopped()) {
+        if (!m_archive.ReadDword(count))
+            ReportDamage();
+        for (DWORD i = 0; i < count && !Stopped(); i++)
+            RestoreKeyRecord(nullptr, "", 0);
+    }
+    // The archive ends after the last record of its last section; bytes
+    // beyond it mean the counts do not describe the file.
+    if (!Stopped() && m_archive.Remaining() > 0)
+        ReportDamage();
+    CloseArchive();
+    ReportSuccess();
 }
 
 int CRestore::Run()
 {
-    m_messages.clear();
-    if (OpenArchive(m_pszArchiveName ? m_pszArchiveName : g_szArchiveName)) {
-        if (ArchiveFlags[AF_FILES]) {
-            for (unsigned i = 0; i < g_PathList.nCount && !Stopped(); i++)
-                RestoreFileRecord(g_PathList.items[i].szPath, g_PathList.items[i].dwOffset);
+    m_nLines = 0;
+    m_bSucceeded = false;
+    bool opened = false;
+    // Nothing may leave the thread: a failed allocation ends the job with the
+    // line about the memory, and g_bEngineBusy is cleared all the same.
+    try {
+        opened = OpenArchive(m_pszArchiveName ? m_pszArchiveName : g_szArchiveName);
+        // An archive that cannot be opened leaves the wizard where it is (with
+        // its one line): the user goes back and picks another.
+        if (opened) {
+            RestoreSelections();
+            CloseArchive();
+            ReportSuccess();
+            if (!m_bCancel && m_pOutput)
+                m_pOutput->JobEnded(m_bSucceeded);
         }
-        if (ArchiveFlags[AF_REGISTRY]) {
-            for (unsigned i = 0; i < g_KeyList.nCount && !Stopped(); i++) {
-                const KeyItem& item = g_KeyList.items[i];
-                if (item.bKey) {
-                    RestoreKeyRecord(RootHandle(item.dwRoot), item.szPath, item.dwOffset);
-                    continue;
-                }
-                if (!IsRootCode(item.dwRoot)) {
-                    char code[16];
-                    std::snprintf(code, sizeof code, "0x%08X", (unsigned)item.dwRoot);
-                    AddLine(std::string(kBadRoot) + code);
-                    continue;
-                }
-                std::string display = std::string(RootKeyName(item.dwRoot, g_osFamily)) + "\\" +
-                                      Printable(item.szPath, std::strlen(item.szPath));
-                HKEY key = nullptr;
-                if (RegCreateKeyExA(RootHandle(item.dwRoot), item.szPath, 0, nullptr,
-                                    REG_OPTION_NON_VOLATILE, KEY_WRITE, nullptr, &key,
-                                    nullptr) != ERROR_SUCCESS) {
-                    key = nullptr;
-                    AddLine(kKeyFailed + display);
-                }
-                m_keyDisplay = display;
-                RestoreValueRecord(key, item.dwOffset);
-                if (key)
-                    RegCloseKey(key);
-            }
-        }
-        CloseArchive();
-        if (!m_bCancel) {
-            ShowItem("");
-            if (m_messages.empty())
-                AddLine(kSuccess);
-            Finish();
+    } catch (...) {
+        m_archive.Close();
+        try {
+            AddLine(kNoMemory + std::string(m_pszArchiveName ? m_pszArchiveName : g_szArchiveName));
+            if (!m_bCancel && m_pOutput)
+                m_pOutput->JobEnded(false);
+        } catch (...) {
         }
     }
     g_bEngineBusy = 0;
     return 0;
+}
+
+void CRestore::RestoreSelections()
+{
+    if (ArchiveFlags[AF_FILES]) {
+        for (unsigned i = 0; i < g_PathList.nCount && !Stopped(); i++)
+            RestoreFileRecord(g_PathList.items[i].szPath, g_PathList.items[i].dwOffset);
+    }
+    if (!ArchiveFlags[AF_REGISTRY])
+        return;
+    for (unsigned i = 0; i < g_KeyList.nCount && !Stopped(); i++) {
+        const KeyItem& item = g_KeyList.items[i];
+        if (item.bKey) {
+            RestoreKeyRecord(RootKeyHandle(item.dwRoot), item.szPath, item.dwOffset);
+            continue;
+        }
+        if (!IsRootCode(item.dwRoot)) {
+            char code[16];
+            std::snprintf(code, sizeof code, "0x%08X", (unsigned)item.dwRoot);
+            AddLine(std::string(kBadRoot) + code);
+            continue;
+        }
+        std::string display = std::string(RootKeyName(item.dwRoot, g_osFamily)) + "\\" +
+                              Printable(item.szPath, std::strlen(item.szPath));
+        HKEY key = nullptr;
+        if (RegCreateKeyExA(RootKeyHandle(item.dwRoot), item.szPath, 0, nullptr,
+                            REG_OPTION_NON_VOLATILE, KEY_WRITE, nullptr, &key,
+                            nullptr) != ERROR_SUCCESS) {
+            key = nullptr;
+            AddLine(kKeyFailed + display);
+        }
+        m_keyDisplay = display;
+        RestoreValueRecord(key, item.dwOffset);
+        if (key)
+            RegCloseKey(key);
+    }
 }
 
 // ---- files section ----------------------------------------------------------
@@ -415,11 +432,11 @@ void CRestore::RestoreDirectory(const FileRecordHead& head, const char* fullPath
     // not (the running system, this archive, the user's other data).
     std::string dir = drive ? std::string(fullPath) + "\\" : std::string(fullPath);
     if (!drive) {
-        if (g_bClearFolders && IsDirectoryPath(fullPath))
+        if (g_bClearFolders && IsDirectory(fullPath))
             ClearDirectory(fullPath);
         CreateDirectoryA(fullPath, nullptr);
     }
-    if (!IsDirectoryPath(dir.c_str())) {
+    if (!IsDirectory(dir.c_str())) {
         AddLine(kNoDirectory + Printable(fullPath, std::strlen(fullPath)));
         SkipFileRecords(head.count);
         return;
@@ -595,8 +612,8 @@ void CRestore::RestoreKeyRecordAt(HKEY root, LPCSTR parentPath, DWORD offset)
         path += '\\';
     path.append(head.name, head.nameLength);
 
-    DWORD rootCode = root ? RootCode(root) : head.root;
-    if (!IsRootCode(rootCode) || (root && RootHandle(rootCode) != root)) {
+    DWORD rootCode = root ? RootKeyCode(root) : head.root;
+    if (!IsRootCode(rootCode) || (root && RootKeyHandle(rootCode) != root)) {
         char code[16];
         std::snprintf(code, sizeof code, "0x%08X", (unsigned)rootCode);
         AddLine(std::string(kBadRoot) + code);
@@ -616,7 +633,7 @@ void CRestore::RestoreKeyRecordAt(HKEY root, LPCSTR parentPath, DWORD offset)
         return;
     }
 
-    HKEY hRoot = RootHandle(rootCode);
+    HKEY hRoot = RootKeyHandle(rootCode);
     ShowItem(display.c_str());
     HKEY key = nullptr;
     if (RegCreateKeyExA(hRoot, path.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_WRITE, nullptr,

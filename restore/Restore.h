@@ -13,13 +13,12 @@
 // disk is cleared before it is restored into, except a drive's root directory.
 #pragma once
 
+#include "base/ControlOutput.h"
 #include "compress/Compress.h"
-#include "framework/ListCtrl.h"
 #include "framework/Static.h"
 #include "restore/ArchiveReader.h"
 
 #include <string>
-#include <vector>
 
 class CRestore : public CCompress {
     DECLARE_DYNCREATE(CRestore)
@@ -34,18 +33,21 @@ public:
     // unless cancelled; clears g_bEngineBusy last.
     int Run() override;
 
-    // Stores the page (whose parent sheet gets Finish), the current-item label, the
-    // message list (emptied here), the item progress bar and its percentage label.
-    // Any of them may be null.
+    // Reports to the page (whose parent sheet gets Finish), the current-item
+    // label, the message list (emptied here), the item progress bar and its
+    // percentage label. Any of them may be null.
     void SetControls(CWnd* pPage, CStatic* pCurrentItem, CListCtrl* pMessages,
                      CProgressCtrl* pProgress, CWnd* pPercent);
+    // Reports to another output (the console, a test's record) instead.
+    void SetOutput(CJobOutput* pOutput) { m_pOutput = pOutput; }
     // Gives the object its own heap copy of the archive's path, for Run (which
     // falls back to g_szArchiveName when none was given).
     void SetArchiveName(LPCSTR name);
 
     // Restores the whole archive on the calling thread: every record of the files
     // section, then every record of the registry section. The window is repainted
-    // as the current item changes. The message list is not emptied first.
+    // as the current item changes. The message list is not emptied first. The
+    // controls are used unless SetOutput chose another output.
     void RestoreAll(CWnd* pWnd, LPCSTR archiveName, CStatic* pCurrentItem, CListCtrl* pMessages,
                     CProgressCtrl* pProgress, CWnd* pPercent);
 
@@ -68,9 +70,11 @@ public:
     // Set when the restore stopped at damage in the archive.
     bool IsDamaged() const { return m_archive.m_bDamaged; }
 
-    // Message lines written during the run, in order; the message list, when there
-    // is one, receives the same lines.
-    std::vector<std::string> m_messages;
+    // Lines written during the run; the success line is written only when there
+    // is no other.
+    int m_nLines;
+    // The run ended with the success line: everything chosen was restored.
+    bool m_bSucceeded;
 
     // Lines the engine writes.
     static const char* const kOpenError;
@@ -90,7 +94,9 @@ private:
     void AddLine(const std::string& text);
     void ReportDamage();
     void ShowItem(LPCSTR text);
-    void Finish();
+    void RestoreSelections();
+    void RestoreArchive(LPCSTR archiveName);
+    void ReportSuccess();
 
     void RestoreFileRecordAt(LPCSTR parentPath, DWORD offset);
     void RestoreDirectory(const FileRecordHead& head, const char* fullPath, bool drive);
@@ -107,13 +113,8 @@ private:
     void SkipCode();
 
     CArchiveReader m_archive;
-    CStatic* m_pCurrentItem;
-    CListCtrl* m_pMessages;
-    CWnd* m_pPage;
+    CControlOutput m_controls;
     char* m_pszArchiveName;
-
-    // Run on the caller's thread (RestoreAll): repaint the window as we go.
-    bool m_bDirect;
     // The damage line has been written for this run.
     bool m_bDamageReported;
     // Nesting of the record operations, 0 for a call from outside.

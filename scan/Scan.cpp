@@ -1,6 +1,7 @@
 #include "scan/Scan.h"
 
-#include "app/JobState.h"
+#include "base/FileNames.h"
+#include "base/JobState.h"
 
 #include <cstring>
 #include <new>
@@ -24,11 +25,6 @@ const char kFileLine[] = "Сканирование файла ";
 const DWORD kMaxName = 0xFFFF;     // longest name a u16 length can tell
 const ULONGLONG kMaxReport = 0xFFFFFFFFull; // block offsets and lengths are u32
 
-bool IsDotEntry(const char* name)
-{
-    return name[0] == '.' && (name[1] == 0 || (name[1] == '.' && name[2] == 0));
-}
-
 // path, a backslash unless path ends in one, and name; false when it does not fit.
 bool JoinPath(char* out, size_t size, const char* path, const char* name)
 {
@@ -47,11 +43,11 @@ bool JoinPath(char* out, size_t size, const char* path, const char* name)
 } // namespace
 
 CScan::CScan()
-    : m_hReport(INVALID_HANDLE_VALUE), m_pList(nullptr), m_pStatus(nullptr), m_recType(0),
-      m_recLen(0), m_pPage(nullptr), m_nRecords(0), m_bCancel(0), m_pszReportPath(nullptr),
-      m_bReportFailed(0), m_nFirstLine(0), m_nReportSize(0), m_pWriteBuffer(nullptr),
-      m_nWriteFill(0)
+    : m_hReport(INVALID_HANDLE_VALUE), m_recType(0), m_recLen(0), m_nRecords(0), m_bCancel(0),
+      m_pszReportPath(nullptr), m_bReportFailed(0), m_pOutput(nullptr), m_nReportSize(0),
+      m_pWriteBuffer(nullptr), m_nWriteFill(0)
 {
+    m_controls.SetCancelFlag(&m_bCancel);
     g_bEngineBusy = 1;
 }
 
@@ -65,9 +61,10 @@ BOOL CScan::InitInstance() { return TRUE; }
 
 void CScan::SetTargets(CWnd* pPage, CListCtrl* pList, CWnd* pStatus)
 {
-    m_pPage = pPage;
-    m_pList = pList;
-    m_pStatus = pStatus;
+    m_controls.SetPage(pPage);
+    m_controls.SetList(pList);
+    m_controls.SetCurrentItemLabel(pStatus);
+    m_pOutput = &m_controls;
 }
 
 void CScan::SetReportPath(const char* path)
@@ -82,16 +79,16 @@ void CScan::SetReportPath(const char* path)
         std::memcpy(m_pszReportPath, path, n);
 }
 
-bool CScan::HasProgressList() const { return m_pList != nullptr; }
-
-void CScan::AddProgressLine(const char* text) { m_pList->AddLine(text, IMAGE_PENDING); }
-
-void CScan::SetProgressImage(int line, int image) { m_pList->SetItemImage(m_nFirstLine + line, image); }
+void CScan::SetLineImage(int line, int image)
+{
+    if (m_pOutput && !m_bCancel)
+        m_pOutput->SetLineImage(line, image);
+}
 
 void CScan::SetStatusText(const char* text)
 {
-    if (m_pStatus && !m_bCancel)
-        m_pStatus->SetWindowText(text);
+    if (m_pOutput && !m_bCancel)
+        m_pOutput->SetCurrentItem(text);
 }
 
 // ---------------------------------------------------------------------------
@@ -165,19 +162,42 @@ void CScan::WriteSection(int section, int firstLine)
         WriteBytes(zero, sizeof zero);
     }
     for (int k = 0; k < written && !m_bCancel; k++) {
-        if (HasProgressList() && !m_bCancel)
-            SetProgressImage(firstLine + k, IMAGE_RUNNING);
+        SetLineImage(firstLine + k, IMAGE_RUNNING);
         DWORD start = (DWORD)m_nReportSize;
         m_nRecords = 0;
         WriteEntryRecords(section, k);
         PatchDescriptor(positions[k], start, (DWORD)(m_nReportSize - start), m_nRecords);
-        if (HasProgressList() && !m_bCancel)
-            SetProgressImage(firstLine + k, IMAGE_DONE);
+        SetLineImage(firstLine + k, IMAGE_DONE);
     }
     delete[] positions;
 }
 
 int CScan::Run()
+{
+    // Nothing may leave the thread: a failed allocation ends the job like a
+    // failed write, with the report removed and g_bEngineBusy cleared.
+    try {
+        ScanJob();
+    } catch (...) {
+        m_bReportFailed = 1;
+        if (m_hReport != INVALID_HANDLE_VALUE) {
+            CloseHandle(m_hReport);
+            m_hReport = INVALID_HANDLE_VALUE;
+            DeleteFileA(m_pszReportPath);
+        }
+        delete[] m_pWriteBuffer;
+        m_pWriteBuffer = nullptr;
+        try {
+            if (!m_bCancel && m_pOutput)
+                m_pOutput->JobEnded(false);
+        } catch (...) {
+        }
+        g_bEngineBusy = 0;
+    }
+    return 0;
+}
+
+void CScan::ScanJob()
 {
     int counts[SECTION_COUNT];
     for (int s = 0; s < SECTION_COUNT; s++) {
@@ -186,8 +206,7 @@ int CScan::Run()
             ScanFlags[kSectionFlag[s]] = 0;
     }
 
-    if (HasProgressList() && !m_bCancel) {
-        m_nFirstLine = m_pList ? m_pList->GetItemCount() : 0;
+    if (m_pOutput && !m_bCancel) {
         char line[MAX_PATH + 64];
         char name[MAX_PATH];
         static const char* const prefix[SECTION_COUNT] = {kDirectoryLine, kKeyLine, kFileLine,
@@ -199,7 +218,7 @@ int CScan::Run()
                 EntryName(s, k, name);
                 std::strcpy(line, prefix[s]);
                 std::strcat(line, name);
-                AddProgressLine(line);
+                m_pOutput->AddLine(line, IMAGE_PENDING);
             }
         }
     }
@@ -248,10 +267,9 @@ int CScan::Run()
     delete[] m_pWriteBuffer;
     m_pWriteBuffer = nullptr;
 
-    if (!m_bCancel && m_pPage && m_pPage->m_hWnd)
-        ::PostMessageA(::GetParent(m_pPage->m_hWnd), PSM_SETWIZBUTTONS, 0, PSWIZB_FINISH);
+    if (!m_bCancel && m_pOutput)
+        m_pOutput->JobEnded(!m_bReportFailed);
     g_bEngineBusy = 0;
-    return 0;
 }
 
 // ---------------------------------------------------------------------------

@@ -6,9 +6,9 @@
 // (mode 1).
 #pragma once
 
-#include "framework/ListCtrl.h"
+#include "base/ControlOutput.h"
+#include "base/RootKeys.h"
 #include "framework/WinThread.h"
-#include "framework/Wnd.h"
 
 class CScan : public CWinThread {
     DECLARE_DYNCREATE(CScan)
@@ -28,9 +28,11 @@ public:
     BOOL InitInstance() override;
     int Run() override;
 
-    // Owner page (its sheet gets the finish notification), progress list and
-    // status text; any of them may be null.
+    // Reports to the owner page (its sheet gets the finish notification), the
+    // progress list and the status text; any of them may be null.
     void SetTargets(CWnd* pPage, CListCtrl* pList, CWnd* pStatus);
+    // Reports to another output (the console, a test's record); null for none.
+    void SetOutput(CJobOutput* pOutput) { m_pOutput = pOutput; }
     // Replaces m_pszReportPath by a heap copy of path (null clears it).
     void SetReportPath(const char* path);
 
@@ -45,11 +47,8 @@ public:
     void ScanTextFile(const char* path);
 
     HANDLE m_hReport;
-    CListCtrl* m_pList;
-    CWnd* m_pStatus;
     BYTE m_recType;
     WORD m_recLen;
-    CWnd* m_pPage;
     DWORD m_nRecords;
     volatile BYTE m_bCancel;
     char* m_pszReportPath;
@@ -58,15 +57,10 @@ public:
     // partial file is then removed at the end of Run).
     BYTE m_bReportFailed;
 
-protected:
-    // Progress list operations, skipped by Run when there is no list; a console
-    // front end overrides them to print the lines instead.
-    virtual bool HasProgressList() const;
-    virtual void AddProgressLine(const char* text);
-    virtual void SetProgressImage(int line, int image);
-    void SetStatusText(const char* text);
-
 private:
+    void ScanJob();
+    void SetLineImage(int line, int image);
+    void SetStatusText(const char* text);
     void WriteSection(int section, int firstLine);
     int SectionEntryCount(int section) const;
     void EntryName(int section, int index, char* name) const;
@@ -86,14 +80,11 @@ private:
     // finalDir, ending in a backslash) resolves to itself, not through a link.
     static bool IsOwnFile(const char* finalDir, const char* full, const char* name);
 
-    int m_nFirstLine;                  // index of the first progress line of this scan
+    CJobOutput* m_pOutput;             // where the lines go, null for nowhere
+    CControlOutput m_controls;         // the page's controls (SetTargets)
     ULONGLONG m_nReportSize;           // bytes written to the report (buffer included)
     BYTE* m_pWriteBuffer;              // write buffer of Run, null outside it
     DWORD m_nWriteFill;
     char m_szValueName[VALUE_NAME_SIZE];
     BYTE m_valueData[VALUE_DATA_SIZE];
 };
-
-// The handle of a predefined root from its 32-bit code (sign-extended on 64-bit
-// Windows, as the system's own constants are).
-inline HKEY RootKeyHandle(DWORD code) { return (HKEY)(ULONG_PTR)(LONG_PTR)(LONG)code; }

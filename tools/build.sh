@@ -26,6 +26,10 @@ for c in "${configs[@]}"; do
     cmake "${args[@]}" >/dev/null
   fi
   echo "== building $c"
-  cmake --build "$dir" -- -j"$(nproc)" | grep -v '^\[' || true
-  test "${PIPESTATUS[0]}" -eq 0
+  # Progress lines are left out; with pipefail the pipeline fails when the build
+  # does, whatever the filter found.
+  if ! cmake --build "$dir" -- -j"$(nproc)" | { grep -v '^\[' || true; }; then
+    echo "build of $c failed" >&2
+    exit 1
+  fi
 done

@@ -1,15 +1,28 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds every configuration and runs every test: the
-# native tests directly, the Windows tests of both widths under Wine on a virtual
-# display, and each fuzz target for a short fixed time. Fails if anything fails.
+# Installs what is missing, builds and runs the tests: the native tests directly,
+# the Windows tests of both widths under Wine on a virtual display, and each fuzz
+# target for a short fixed time. Fails if anything fails.
+#
+#   tools/test.sh                      every configuration, every test
+#   tools/test.sh win64 -R restore     only win64, only the ctest tests matching
+#                                      "restore" (any arguments after the
+#                                      configuration names go to ctest)
+# Configurations: native, win32, win64, fuzz.
 set -uo pipefail
 source "$(dirname "$0")/env.sh"
 
-"$ZM_ROOT/tools/install-deps.sh" || exit 1
-"$ZM_ROOT/tools/build.sh" native win32 win64 fuzz || exit 1
+configs=()
+while [ $# -gt 0 ]; do
+  case "$1" in
+    native|win32|win64|fuzz) configs+=("$1"); shift ;;
+    *) break ;;
+  esac
+done
+[ ${#configs[@]} -eq 0 ] && configs=(native win32 win64 fuzz)
+ctest_args=("$@")
 
-zm_display
-trap '[ -n "${ZM_XVFB_PID:-}" ] && kill "$ZM_XVFB_PID" 2>/dev/null' EXIT
+"$ZM_ROOT/tools/install-deps.sh" || exit 1
+"$ZM_ROOT/tools/build.sh" "${configs[@]}" || exit 1
 
 passed=0
 failed=0
@@ -17,28 +30,38 @@ count() {
   if [ "$1" -eq 0 ]; then passed=$((passed + 1)); else failed=$((failed + 1)); echo "FAILED: $2"; fi
 }
 
-echo "== native tests"
-(cd "$ZM_BUILD/native" && ctest --output-on-failure --timeout 600)
-count $? "native tests"
-
-for c in win32 win64; do
-  echo "== $c tests under Wine"
-  zm_wine_prefix "$c"
-  (cd "$ZM_BUILD/$c" && ctest --output-on-failure --timeout 600)
-  count $? "$c tests"
-done
-
-echo "== fuzzing"
-for f in "$ZM_BUILD"/fuzz/tests/fuzz_*; do
-  [ -x "$f" ] || continue
-  name=$(basename "$f")
-  corpus="$ZM_BUILD/fuzz/corpus-$name"
-  mkdir -p "$corpus"
-  "$f" -max_total_time="${ZM_FUZZ_SECONDS:-20}" -seed=1 -rss_limit_mb=2048 "$corpus" \
-    >"$ZM_BUILD/fuzz/$name.log" 2>&1
-  rc=$?
-  tail -n 1 "$ZM_BUILD/fuzz/$name.log"
-  count $rc "$name (log: $ZM_BUILD/fuzz/$name.log)"
+for c in "${configs[@]}"; do
+  case "$c" in
+    native)
+      echo "== native tests"
+      (cd "$ZM_BUILD/native" && ctest --output-on-failure --timeout 600 ${ctest_args[@]+"${ctest_args[@]}"})
+      count $? "native tests"
+      ;;
+    win32|win64)
+      if [ -z "${ZM_XVFB_PID:-}" ]; then
+        zm_display
+        trap '[ -n "${ZM_XVFB_PID:-}" ] && kill "$ZM_XVFB_PID" 2>/dev/null' EXIT
+      fi
+      echo "== $c tests under Wine"
+      zm_wine_prefix "$c"
+      (cd "$ZM_BUILD/$c" && ctest --output-on-failure --timeout 600 ${ctest_args[@]+"${ctest_args[@]}"})
+      count $? "$c tests"
+      ;;
+    fuzz)
+      echo "== fuzzing"
+      for f in "$ZM_BUILD"/fuzz/tests/fuzz_*; do
+        [ -x "$f" ] || continue
+        name=$(basename "$f")
+        corpus="$ZM_BUILD/fuzz/corpus-$name"
+        mkdir -p "$corpus"
+        "$f" -max_total_time="${ZM_FUZZ_SECONDS:-20}" -seed=1 -rss_limit_mb=2048 "$corpus" \
+          >"$ZM_BUILD/fuzz/$name.log" 2>&1
+        rc=$?
+        tail -n 1 "$ZM_BUILD/fuzz/$name.log"
+        count $rc "$name (log: $ZM_BUILD/fuzz/$name.log)"
+      done
+      ;;
+  esac
 done
 
 echo "test suites: $passed passed, $failed failed"

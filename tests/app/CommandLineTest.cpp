@@ -1,5 +1,5 @@
 #include "app/CommandLine.h"
-#include "app/JobState.h"
+#include "base/JobState.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "app/JobState.h"
+#include "base/JobState.h"
 #include "app/MainWnd.h"
 #include "res/resource.h"
 #include "tests/app/SystemCallRecorder.h"

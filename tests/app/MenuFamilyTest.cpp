@@ -1,4 +1,4 @@
-#include "app/JobState.h"
+#include "base/JobState.h"
 #include "app/MainWnd.h"
 #include "res/resource.h"
 #include "tests/app/WindowTestSupport.h"
@@ -78,11 +78,11 @@ TEST(MenuPruning, PerFamily)
 
 TEST(MenuPruning, Families)
 {
-    EXPECT_EQ(OS_WIN9X, CMainWnd::FamilyOf(VER_PLATFORM_WIN32_WINDOWS, 4));
-    EXPECT_EQ(OS_NT4, CMainWnd::FamilyOf(VER_PLATFORM_WIN32_NT, 3));
-    EXPECT_EQ(OS_NT4, CMainWnd::FamilyOf(VER_PLATFORM_WIN32_NT, 4));
-    EXPECT_EQ(OS_NT5, CMainWnd::FamilyOf(VER_PLATFORM_WIN32_NT, 5));
-    EXPECT_EQ(OS_NT5, CMainWnd::FamilyOf(VER_PLATFORM_WIN32_NT, 10));
+    EXPECT_EQ(OS_WIN9X, OsFamilyOf(VER_PLATFORM_WIN32_WINDOWS, 4));
+    EXPECT_EQ(OS_NT4, OsFamilyOf(VER_PLATFORM_WIN32_NT, 3));
+    EXPECT_EQ(OS_NT4, OsFamilyOf(VER_PLATFORM_WIN32_NT, 4));
+    EXPECT_EQ(OS_NT5, OsFamilyOf(VER_PLATFORM_WIN32_NT, 5));
+    EXPECT_EQ(OS_NT5, OsFamilyOf(VER_PLATFORM_WIN32_NT, 10));
 }
 
 std::string Join(const std::vector<int>& ids)

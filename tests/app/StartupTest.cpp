@@ -1,5 +1,5 @@
-#include "app/FileNames.h"
-#include "app/JobState.h"
+#include "base/FileNames.h"
+#include "base/JobState.h"
 #include "app/MainApp.h"
 #include "app/MainWnd.h"
 #include "backup/Backup.h"

@@ -1,6 +1,6 @@
 // Archives of real trees and registry keys decoded back and compared with what
 // the file system and the registry hold.
-#include "app/JobState.h"
+#include "base/JobState.h"
 #include "tests/backup/BackupTestSupport.h"
 
 #include <gtest/gtest.h>

@@ -1,6 +1,6 @@
 // Byte layouts of the archives the writer produces, on the test drive Q: and in a
 // registry subtree of the tests' own.
-#include "app/JobState.h"
+#include "base/JobState.h"
 #include "tests/backup/BackupTestSupport.h"
 
 #include <gtest/gtest.h>

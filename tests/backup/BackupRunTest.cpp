@@ -1,8 +1,10 @@
 // The writer as a worker thread driving real controls, its cancel and failure
 // paths, and the zmcli archive command.
-#include "app/JobState.h"
-#include "backup/ArchiveCommand.h"
+#include "base/JobState.h"
+#include "cli/ArchiveCommand.h"
+#include "framework/Static.h"
 #include "tests/backup/BackupTestSupport.h"
+#include "tests/support/LineRecorder.h"
 
 #include <gtest/gtest.h>
 
@@ -315,6 +317,52 @@ TEST(BackupRun, ArchiveThatCannotBeCreatedIsReported)
     BackupOutcome o = RunBackup(work / "taken.zma");
     EXPECT_EQ(o.result, CBackup::RESULT_CREATE_FAILED);
     EXPECT_EQ(ReadFileBytes(work / "taken.zma\\inside"), MakeBytes({1, 2, 3}));
+}
+
+TEST(BackupRun, AFailedAllocationInsideTheJobRemovesTheArchive)
+{
+    // The output throws as an allocation would at the first log line, when the
+    // archive is half written, and again at the line that reports it. Nothing
+    // may leave the thread: the archive goes, the busy byte is cleared.
+    CScratchDir work;
+    ResetJob(1, 1, 1, 0);
+    MakeFile(work / "src\\a.txt", TextBytes(5000, 1));
+    MakeFile(work / "src\\b.txt", TextBytes(5000, 2));
+    AddPath(work / "src\\a.txt");
+    AddPath(work / "src\\b.txt");
+    CLineRecorder recorder;
+    recorder.throwAtLine = 0;
+    CBackup* b = new CBackup;
+    b->SetOutput(&recorder);
+    b->SetArchivePath((work / "a.zma").c_str());
+    EXPECT_EQ(b->Run(), 0);
+    EXPECT_EQ(b->m_nResult, CBackup::RESULT_NO_MEMORY);
+    delete b;
+    EXPECT_FALSE(FileExistsAt(work / "a.zma"));
+    EXPECT_EQ(g_bEngineBusy, 0);
+
+    // When only the first throws, the second line says what happened.
+    struct OnceThrowing : CLineRecorder {
+        bool thrown = false;
+        void AddLine(const char* text, int) override
+        {
+            if (!thrown) {
+                thrown = true;
+                throw std::bad_alloc();
+            }
+            lines.push_back(text);
+        }
+    } once;
+    b = new CBackup;
+    b->SetOutput(&once);
+    b->SetArchivePath((work / "b.zma").c_str());
+    EXPECT_EQ(b->Run(), 0);
+    delete b;
+    EXPECT_EQ(once.lines, std::vector<std::string>{"Недостаточно памяти, архив удалён"});
+    EXPECT_EQ(once.ended, 1);
+    EXPECT_FALSE(once.success);
+    EXPECT_FALSE(FileExistsAt(work / "b.zma"));
+    EXPECT_EQ(g_bEngineBusy, 0);
 }
 
 TEST(BackupRun, ArchiveGrowingPastTheBlockLimitIsRemoved)

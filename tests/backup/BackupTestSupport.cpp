@@ -1,6 +1,7 @@
 #include "tests/backup/BackupTestSupport.h"
 
-#include "app/JobState.h"
+#include "base/JobState.h"
+#include "tests/support/LineRecorder.h"
 
 #include <gtest/gtest.h>
 
@@ -24,28 +25,18 @@ void AddPath(const std::string& path)
 
 void AddKey(DWORD root, const std::string& path) { ASSERT_TRUE(AddKeyItem(root, path.c_str(), 1)); }
 
-namespace {
-
-class CCollectingBackup : public CBackup {
-public:
-    std::vector<std::string> lines;
-
-protected:
-    void AddLogLine(const char* text) override { lines.push_back(text); }
-};
-
-} // namespace
-
 BackupOutcome RunBackup(const std::string& archive, unsigned long long blockLimit)
 {
-    CCollectingBackup* b = new CCollectingBackup;
+    CLineRecorder recorder;
+    CBackup* b = new CBackup;
+    b->SetOutput(&recorder);
     b->SetArchivePath(archive.c_str());
     if (blockLimit)
         b->m_nBlockLimit = blockLimit;
     b->Run();
     BackupOutcome o;
     o.result = b->m_nResult;
-    o.log = b->lines;
+    o.log = recorder.lines;
     o.unreadable = b->m_unreadable;
     o.skipped = b->m_skippedItems;
     delete b;

@@ -1,6 +1,6 @@
 // Splitting blocks into records, and the matching step: the indexed search gives
 // exactly the marks of the literal search from the start of the newer block.
-#include "app/JobState.h"
+#include "base/JobState.h"
 #include "compare/BlockMatcher.h"
 #include "compare/ReportBlock.h"
 #include "tests/compare/CompareTestUtil.h"

@@ -1,6 +1,6 @@
 // zmcli compare: the lines as the difference log holds them, the lists after
 // "--", the exit status.
-#include "compare/CompareCommand.h"
+#include "cli/CompareCommand.h"
 #include "tests/compare/CompareTestUtil.h"
 #include "tests/support/TestFiles.h"
 

@@ -1,6 +1,6 @@
 // The comparison of two reports through the portable core: result lines,
 // selections and archive flags, report ordering, section pairing.
-#include "app/JobState.h"
+#include "base/JobState.h"
 #include "compare/CompareCore.h"
 #include "compare/ReportMemory.h"
 #include "tests/compare/CompareTestUtil.h"

@@ -1,6 +1,6 @@
 // The comparing engine as a worker thread on real controls: the result list,
 // the three buttons, the finish notification to the sheet, cancel, no controls.
-#include "app/JobState.h"
+#include "base/JobState.h"
 #include "compare/Compare.h"
 #include "tests/compare/CompareTestUtil.h"
 #include "tests/support/TestFiles.h"

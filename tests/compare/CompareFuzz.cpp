@@ -2,7 +2,7 @@
 // unless the first byte asks otherwise) compared with the indexed and with the
 // literal search; both must give the same lines and selections. Then the raw
 // input is split into records and matched against itself shifted.
-#include "app/JobState.h"
+#include "base/JobState.h"
 #include "compare/BlockMatcher.h"
 #include "compare/CompareCore.h"
 #include "compare/ReportMemory.h"
@@ -14,9 +14,9 @@
 
 namespace {
 
-class CRecordingOutput : public CCompareOutput {
+class CRecordingOutput : public CJobOutput {
 public:
-    void AddLine(const char* text) override { m_lines.push_back(text); }
+    void AddLine(const char* text, int) override { m_lines.push_back(text); }
     void ClearLines() override { m_lines.clear(); }
     std::vector<std::string> m_lines;
 };

@@ -1,6 +1,6 @@
 // End to end: reports written by the real scanner before and after real changes
 // to a directory tree, a settings file and a registry subtree, then compared.
-#include "app/JobState.h"
+#include "base/JobState.h"
 #include "compare/Compare.h"
 #include "compare/CompareCore.h"
 #include "scan/Scan.h"

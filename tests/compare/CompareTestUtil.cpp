@@ -1,6 +1,6 @@
 #include "tests/compare/CompareTestUtil.h"
 
-#include "app/JobState.h"
+#include "base/JobState.h"
 #include "compare/ReportMemory.h"
 
 const char* const kHeadings[4] = {
@@ -12,7 +12,7 @@ const char* const kHeadings[4] = {
 const char kNotDone[] = "        не производилось";
 const char kNoDifferences[] = "Расхождений не обнаружено";
 
-void CLinesOutput::AddLine(const char* text)
+void CLinesOutput::AddLine(const char* text, int)
 {
     m_lines.push_back(text);
     if (m_pCancel && m_nCancelAfter && m_lines.size() >= m_nCancelAfter)

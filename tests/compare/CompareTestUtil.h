@@ -8,9 +8,9 @@
 #include <string>
 #include <vector>
 
-class CLinesOutput : public CCompareOutput {
+class CLinesOutput : public CJobOutput {
 public:
-    void AddLine(const char* text) override;
+    void AddLine(const char* text, int) override;
     void ClearLines() override;
     std::vector<std::string> m_lines;
     int m_nClears = 0;

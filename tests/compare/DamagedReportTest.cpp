@@ -1,6 +1,6 @@
 // Damaged reports: every damaged entry or section table is named on a line of
 // its own, nothing is read outside the report, and the comparison goes on.
-#include "app/JobState.h"
+#include "base/JobState.h"
 #include "compare/CompareCore.h"
 #include "compare/ReportMemory.h"
 #include "tests/compare/CompareTestUtil.h"

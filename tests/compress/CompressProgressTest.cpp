@@ -1,5 +1,7 @@
 // Item progress on real controls: a progress bar and a text in a window.
+#include "base/ControlOutput.h"
 #include "compress/Compress.h"
+#include "framework/Static.h"
 #include "tests/support/TestFiles.h"
 
 #include <gtest/gtest.h>
@@ -65,8 +67,10 @@ TEST(CompressProgress, TenthsShownOnTheBarAndItsText)
     CProgressCtrl bar(w.bar);
     CStatic text(w.text);
     CCompress* c = new CCompress;
-    c->m_pItemProgress = &bar;
-    c->m_pItemPercent = &text;
+    CControlOutput controls;
+    controls.SetItemBar(&bar, &text);
+    controls.SetCancelFlag(&c->m_bCancel);
+    c->m_pOutput = &controls;
     CScratchDir dir;
     HANDLE h = CreateFileA((dir / "p.bin").c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
                            CREATE_ALWAYS, 0, nullptr);
@@ -115,8 +119,10 @@ TEST(CompressProgress, ExpansionMeasuresTheConsumedCode)
     c->CompressBlock(h, data.data(), (DWORD)data.size());
     CloseHandle(h);
     Bytes file = ReadFileBytes(arc);
-    c->m_pItemProgress = &bar;
-    c->m_pItemPercent = &text;
+    CControlOutput controls;
+    controls.SetItemBar(&bar, &text);
+    controls.SetCancelFlag(&c->m_bCancel);
+    c->m_pOutput = &controls;
     g_texts.clear();
     CCompress::s_nLastTenth = 10;
     c->ExpandToFile(file.data() + 8, (DWORD)file.size() - 8, (dir / "x.out").c_str(), 50000);

@@ -1,5 +1,5 @@
 #include "compress/LZSS.h"
-#include "compress/LzssBaseline.h"
+#include "cli/LzssBaseline.h"
 #include "tests/support/TestFiles.h"
 
 #include <gtest/gtest.h>

@@ -4,7 +4,7 @@
 // common prefixes of every length), through the encoder, whose code must equal
 // the plain reference coder's and decode back.
 #include "compress/Compress.h"
-#include "compress/LzssBaseline.h"
+#include "cli/LzssBaseline.h"
 
 #include <cstdint>
 #include <cstring>

@@ -1,9 +1,9 @@
 // zmcli restore and zmcli list, run in-process with their standard output
 // captured; and zmcli archive followed by zmcli restore over a real tree and a
 // registry subtree.
-#include "app/JobState.h"
-#include "backup/ArchiveCommand.h"
-#include "restore/RestoreCommand.h"
+#include "base/JobState.h"
+#include "cli/ArchiveCommand.h"
+#include "cli/RestoreCommand.h"
 #include "tests/restore/RestoreTestSupport.h"
 #include "tests/restore/StdoutCapture.h"
 

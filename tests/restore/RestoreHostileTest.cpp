@@ -2,7 +2,7 @@
 // counts and sizes, and a deterministic mutation run over real archives, all
 // restored into a scratch directory (and a test key) whose surroundings are
 // checked to stay as they were.
-#include "app/JobState.h"
+#include "base/JobState.h"
 #include "tests/restore/RestoreTestSupport.h"
 
 #include <gtest/gtest.h>
@@ -262,7 +262,7 @@ TEST(RestoreHostile, BytesAfterTheLastSectionAreDamage)
 namespace {
 
 // Notes every block size asked for.
-class CAllocationRecorder : public CRestore {
+class CAllocationRecorder : public CRecordedRestore {
 public:
     DWORD largest = 0;
 

@@ -1,6 +1,6 @@
 // Registry section: byte-built archives restored into a test key of the real
 // (Wine) registry below HKEY_CURRENT_USER.
-#include "app/JobState.h"
+#include "base/JobState.h"
 #include "tests/restore/RestoreTestSupport.h"
 
 #include <gtest/gtest.h>

@@ -1,9 +1,9 @@
 // Archive, remove, restore: real trees and a registry subtree written by zmcli
 // archive (the archive writer) and put back by zmcli restore, then compared with
 // what was there before: contents, attributes and time stamps.
-#include "app/JobState.h"
-#include "backup/ArchiveCommand.h"
-#include "restore/RestoreCommand.h"
+#include "base/JobState.h"
+#include "cli/ArchiveCommand.h"
+#include "cli/RestoreCommand.h"
 #include "tests/restore/RestoreTestSupport.h"
 #include "tests/restore/StdoutCapture.h"
 

@@ -1,7 +1,7 @@
 // The restoring wizard's job: Run over file and registry selections located by
 // their record offsets, on a worker thread that reports to a page's controls and
 // tells the page's sheet when it is finished.
-#include "app/JobState.h"
+#include "base/JobState.h"
 #include "tests/restore/RestoreTestSupport.h"
 
 #include <gtest/gtest.h>
@@ -88,7 +88,7 @@ TEST(RestoreRun, RestoresOnlyTheSelectedRecords)
     JobArchive a(dir.Path(), key.Path());
     ASSERT_TRUE(a.b.Save(dir / "a.zma"));
     a.Select(dir.Path(), key.Path());
-    std::unique_ptr<CRestore> r(new CRestore);
+    std::unique_ptr<CRecordedRestore> r(new CRecordedRestore);
     r->SetArchiveName((dir / "a.zma").c_str());
     EXPECT_EQ(r->Run(), 0);
     EXPECT_EQ(JoinLines(r->m_messages), "[" + Text(CRestore::kSuccess) + "]");
@@ -106,7 +106,7 @@ TEST(RestoreRun, SectionsAbsentFromTheHeaderAreNotRestored)
     a.b.m_data[11] = 0; // the registry section is there, but the header says not
     ASSERT_TRUE(a.b.Save(dir / "a.zma"));
     a.Select(dir.Path(), key.Path());
-    std::unique_ptr<CRestore> r(new CRestore);
+    std::unique_ptr<CRecordedRestore> r(new CRecordedRestore);
     r->SetArchiveName((dir / "a.zma").c_str());
     r->Run();
     EXPECT_EQ(JoinLines(r->m_messages), "[" + Text(CRestore::kSuccess) + "]");
@@ -124,7 +124,7 @@ TEST(RestoreRun, FallsBackToTheSharedArchiveName)
     ASSERT_TRUE(a.b.Save(dir / "a.zma"));
     a.Select(dir.Path(), key.Path());
     std::strcpy(g_szArchiveName, (dir / "a.zma").c_str());
-    std::unique_ptr<CRestore> r(new CRestore);
+    std::unique_ptr<CRecordedRestore> r(new CRecordedRestore);
     r->Run();
     EXPECT_EQ(JoinLines(r->m_messages), "[" + Text(CRestore::kSuccess) + "]");
     ExpectJobRestored(dir, key);
@@ -145,7 +145,7 @@ TEST(RestoreRun, UnsafeSelectionsAreRefused)
     AddFileSelection(dir / "x:y\\", a.c);
     AddKeySelection(0x7FFFFFFF, key.Path(), 0, a.v2b);
     AddKeySelection(0x7FFFFFFF, key.Path(), 1, a.k1);
-    std::unique_ptr<CRestore> r(new CRestore);
+    std::unique_ptr<CRecordedRestore> r(new CRecordedRestore);
     r->SetArchiveName((dir / "a.zma").c_str());
     r->Run();
     EXPECT_EQ(JoinLines(r->m_messages), "[Недопустимый путь: " + dir / "..\\" +
@@ -168,7 +168,7 @@ TEST(RestoreRun, SelectionOffsetBeyondTheArchiveIsDamage)
     ClearJob();
     AddFileSelection(dir.Path(), a.b.m_data.size() + 10);
     AddFileSelection(dir.Path(), a.sel);
-    std::unique_ptr<CRestore> r(new CRestore);
+    std::unique_ptr<CRecordedRestore> r(new CRecordedRestore);
     r->SetArchiveName((dir / "a.zma").c_str());
     r->Run();
     EXPECT_EQ(JoinLines(r->m_messages), "[" + Text(CRestore::kDamaged) + "]");
@@ -327,5 +327,37 @@ TEST(RestoreRun, CancelledEngineTouchesNothingAndPostsNoFinish)
     EXPECT_EQ(g_bEngineBusy, 0);
     EXPECT_EQ(ListNames(dir.Path()), std::set<std::string>{"a.zma"});
     EXPECT_FALSE(KeyExists(key / "k1"));
+    ClearJob();
+}
+
+TEST(RestoreRun, AFailedAllocationInsideTheJobNeverLeavesTheEngine)
+{
+    // The output throws as an allocation would, at the success line and again at
+    // the line about the memory: both runs end normally and clear the busy byte.
+    CScratchDir dir;
+    CTestKey key("RestoreRunThrow");
+    RestoreOptions options;
+    JobArchive a(dir.Path(), key.Path());
+    ASSERT_TRUE(a.b.Save(dir / "a.zma"));
+    a.Select(dir.Path(), key.Path());
+    CLineRecorder recorder;
+    recorder.throwAtLine = 0;
+    std::unique_ptr<CRestore> r(new CRestore);
+    r->SetOutput(&recorder);
+    r->SetArchiveName((dir / "a.zma").c_str());
+    EXPECT_EQ(r->Run(), 0);
+    EXPECT_EQ(g_bEngineBusy, 0);
+    EXPECT_FALSE(r->m_bSucceeded);
+
+    // The same through the whole-archive restore of the unattended start; the
+    // second line (after the first threw) is the one about the memory.
+    g_bEngineBusy = 1;
+    recorder.lines.clear();
+    recorder.throwAtLine = 0;
+    std::unique_ptr<CRestore> whole(new CRestore);
+    whole->SetOutput(&recorder);
+    whole->RestoreAll(nullptr, (dir / "a.zma").c_str(), nullptr, nullptr, nullptr, nullptr);
+    EXPECT_EQ(g_bEngineBusy, 0);
+    EXPECT_FALSE(whole->m_bSucceeded);
     ClearJob();
 }

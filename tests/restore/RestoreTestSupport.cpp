@@ -1,6 +1,6 @@
 #include "tests/restore/RestoreTestSupport.h"
 
-#include "app/JobState.h"
+#include "base/JobState.h"
 
 #include <cstring>
 #include <memory>
@@ -20,7 +20,7 @@ RestoreOptions::~RestoreOptions()
 
 std::vector<std::string> RestoreWhole(const std::string& archive)
 {
-    std::unique_ptr<CRestore> restore(new CRestore);
+    std::unique_ptr<CRecordedRestore> restore(new CRecordedRestore);
     restore->RestoreAll(nullptr, archive.c_str(), nullptr, nullptr, nullptr, nullptr);
     return restore->m_messages;
 }

@@ -5,6 +5,7 @@
 
 #include "restore/Restore.h"
 #include "tests/restore/ArchiveBuilder.h"
+#include "tests/support/LineRecorder.h"
 
 #include <set>
 #include <string>
@@ -17,6 +18,14 @@ struct RestoreOptions {
 };
 
 // Restores the whole archive with no controls; returns the message lines.
+// The restore engine with its lines kept in m_messages instead of shown.
+class CRecordedRestore : public CRestore {
+public:
+    CRecordedRestore() { SetOutput(&m_recorder); }
+    CLineRecorder m_recorder;
+    std::vector<std::string>& m_messages = m_recorder.lines;
+};
+
 std::vector<std::string> RestoreWhole(const std::string& archive);
 std::string JoinLines(const std::vector<std::string>& lines);
 

@@ -3,7 +3,7 @@
 // registry subtree standing in for a root.
 #include "scan/Scan.h"
 
-#include "app/JobState.h"
+#include "base/JobState.h"
 #include "tests/scan/ReportReader.h"
 #include "tests/scan/ScanTestUtil.h"
 #include "tests/support/TestFiles.h"

@@ -1,8 +1,8 @@
 // "zmcli scan", run in process: options to flags and lists, the printed
 // progress lines, the report it writes and its exit codes.
-#include "scan/ScanCommand.h"
+#include "cli/ScanCommand.h"
 
-#include "app/JobState.h"
+#include "base/JobState.h"
 #include "tests/scan/ReportReader.h"
 #include "tests/scan/ScanTestUtil.h"
 #include "tests/support/TestFiles.h"

@@ -3,10 +3,11 @@
 // created, and a run on a worker thread against real controls.
 #include "scan/Scan.h"
 
-#include "app/JobState.h"
+#include "base/JobState.h"
 #include "framework/Static.h"
 #include "tests/scan/ReportReader.h"
 #include "tests/scan/ScanTestUtil.h"
+#include "tests/support/LineRecorder.h"
 #include "tests/support/TestFiles.h"
 
 #include <gtest/gtest.h>
@@ -17,19 +18,32 @@ namespace {
 // when a chosen line starts running.
 class CRecordingScan : public CScan {
 public:
-    std::vector<std::string> lines;
-    std::vector<std::pair<int, int>> images;
-    int cancelWhenRunning = -1;
-
-protected:
-    bool HasProgressList() const override { return true; }
-    void AddProgressLine(const char* text) override { lines.push_back(text); }
-    void SetProgressImage(int line, int image) override
+    CRecordingScan()
     {
-        images.push_back({line, image});
-        if (image == IMAGE_RUNNING && line == cancelWhenRunning)
-            m_bCancel = 1;
+        SetOutput(&recorder);
+        recorder.onImage = [this](int line, int image) {
+            if (image == IMAGE_RUNNING && line == cancelWhenRunning)
+                m_bCancel = 1;
+        };
     }
+
+    CLineRecorder recorder;
+    std::vector<std::string>& lines = recorder.lines;
+    std::vector<std::pair<int, int>>& images = recorder.images;
+    int cancelWhenRunning = -1;
+};
+
+// The real page controls, and a cancel when a chosen line starts running.
+class CCancellingControls : public CControlOutput {
+public:
+    void SetLineImage(int line, int image) override
+    {
+        CControlOutput::SetLineImage(line, image);
+        if (image == CScan::IMAGE_RUNNING && line == cancelWhenRunning)
+            *pCancel = 1;
+    }
+    int cancelWhenRunning = -1;
+    volatile BYTE* pCancel = nullptr;
 };
 
 // Real list control; cancels when a chosen line starts running.
@@ -37,13 +51,19 @@ class CCancellingScan : public CScan {
 public:
     int cancelWhenRunning = -1;
 
-protected:
-    void SetProgressImage(int line, int image) override
+    void SetTargets(CWnd* pPage, CListCtrl* pList, CWnd* pStatus)
     {
-        CScan::SetProgressImage(line, image);
-        if (image == IMAGE_RUNNING && line == cancelWhenRunning)
-            m_bCancel = 1;
+        controls.SetCancelFlag(&m_bCancel);
+        controls.SetPage(pPage);
+        controls.SetList(pList);
+        controls.SetCurrentItemLabel(pStatus);
+        controls.cancelWhenRunning = cancelWhenRunning;
+        controls.pCancel = &m_bCancel;
+        SetOutput(&controls);
     }
+
+private:
+    CCancellingControls controls;
 };
 
 // A sheet window with a page holding the progress list and the status text.
@@ -337,4 +357,25 @@ TEST_F(ScanRun, WorkerThreadCreatedFromItsClassRecord)
     ASSERT_TRUE(report::Read(bytes, r, error)) << error;
     EXPECT_EQ(r.sections[report::DIRECTORIES].size(), 2u);
     EXPECT_EQ(r.sections[report::DOS_FILES][0].records[0].name, "rem");
+}
+
+TEST_F(ScanRun, AFailedAllocationInsideTheJobEndsItWithoutAReport)
+{
+    // The output throws as an allocation would when the second entry starts: the
+    // report is open by then. Nothing may leave the thread.
+    CLineRecorder recorder;
+    recorder.onImage = [](int line, int image) {
+        if (line == 1 && image == CScan::IMAGE_RUNNING)
+            throw std::bad_alloc();
+    };
+    CScan* scan = new CScan;
+    scan->SetOutput(&recorder);
+    scan->SetReportPath(report.c_str());
+    EXPECT_EQ(scan->Run(), 0);
+    EXPECT_TRUE(scan->m_bReportFailed);
+    delete scan;
+    EXPECT_FALSE(FileExistsAt(report));
+    EXPECT_EQ(recorder.ended, 1);
+    EXPECT_FALSE(recorder.success);
+    EXPECT_EQ(g_bEngineBusy, 0);
 }

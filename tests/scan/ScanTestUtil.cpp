@@ -1,6 +1,6 @@
 #include "tests/scan/ScanTestUtil.h"
 
-#include "app/JobState.h"
+#include "base/JobState.h"
 
 #include <gtest/gtest.h>
 

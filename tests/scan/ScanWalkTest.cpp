@@ -2,7 +2,7 @@
 // restore engine use them on an object constructed in place.
 #include "scan/Scan.h"
 
-#include "app/JobState.h"
+#include "base/JobState.h"
 #include "tests/scan/ReportReader.h"
 #include "tests/scan/ScanTestUtil.h"
 #include "tests/support/TestFiles.h"

@@ -1,7 +1,6 @@
-#include "app/JobState.h"
+#include "base/JobState.h"
 
 #include <cstring>
-#include <strings.h>
 
 BYTE ArchiveFlags[4];
 BYTE ScanFlags[8];
@@ -54,28 +53,4 @@ bool AddFileListItem(FileList& list, const char* path)
         return false;
     std::strcpy(list.szPath[list.nCount++], path);
     return true;
-}
-
-namespace {
-const char* const kRootNames[] = {"HKEY_CLASSES_ROOT",     "HKEY_CURRENT_USER",
-                                  "HKEY_LOCAL_MACHINE",    "HKEY_USERS",
-                                  "HKEY_PERFORMANCE_DATA", "HKEY_CURRENT_CONFIG",
-                                  "HKEY_DYN_DATA"};
-}
-
-const char* RootKeyName(DWORD root, BYTE osFamily)
-{
-    if (root >= ROOT_KEY_FIRST && root <= ROOT_KEY_FIRST + 3)
-        return kRootNames[root - ROOT_KEY_FIRST];
-    if (root == ROOT_KEY_FIRST + 5)
-        return kRootNames[5];
-    return osFamily == OS_WIN9X ? kRootNames[6] : kRootNames[4];
-}
-
-DWORD RootKeyFromName(const char* name)
-{
-    for (DWORD i = 0; i < 7; i++)
-        if (strcasecmp(name, kRootNames[i]) == 0)
-            return ROOT_KEY_FIRST + i;
-    return 0;
 }

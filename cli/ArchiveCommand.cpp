@@ -1,7 +1,8 @@
-#include "backup/ArchiveCommand.h"
+#include "cli/ArchiveCommand.h"
 
-#include "app/JobState.h"
 #include "backup/Backup.h"
+#include "base/JobState.h"
+#include "cli/ConsoleOutput.h"
 
 #include <cctype>
 #include <cstdio>
@@ -15,27 +16,6 @@ const char kUsage[] = "usage: zmcli archive OUT.zma [-a] [-t] ITEM...\n"
                       "        HKEY_CURRENT_USER\\Software\\Key or a whole root (HKEY_USERS)\n"
                       "  -a    store attributes\n"
                       "  -t    store times\n";
-
-// The writer with its log printed instead of shown in a list.
-class CConsoleBackup : public CBackup {
-protected:
-    void AddLogLine(const char* text) override
-    {
-        std::fputs(text, stdout);
-        std::fputc('\n', stdout);
-    }
-};
-
-BYTE RunningFamily()
-{
-    OSVERSIONINFOA version = {};
-    version.dwOSVersionInfoSize = sizeof version;
-    if (!::GetVersionExA(&version))
-        return OS_NT5;
-    if (version.dwPlatformId != VER_PLATFORM_WIN32_NT)
-        return OS_WIN9X;
-    return version.dwMajorVersion < 5 ? OS_NT4 : OS_NT5;
-}
 
 // A registry item: a root's full name alone or followed by a backslash and the
 // key path. Returns the root code, 0 when the item is not a registry item.
@@ -92,7 +72,7 @@ int ArchiveCommand(int argc, char** argv)
     BYTE attributes = 0, times = 0;
     g_PathList.nCount = 0;
     g_KeyList.nCount = 0;
-    g_osFamily = RunningFamily();
+    g_osFamily = RunningOsFamily();
 
     int items = 0;
     for (int i = 1; i < argc; i++) {
@@ -145,7 +125,9 @@ int ArchiveCommand(int argc, char** argv)
     ArchiveFlags[AF_TIMES] = times;
     ArchiveFlags[AF_REGISTRY] = g_KeyList.nCount ? 1 : 0;
 
-    CConsoleBackup* backup = new CConsoleBackup;
+    CConsoleOutput console;
+    CBackup* backup = new CBackup;
+    backup->SetOutput(&console);
     backup->SetArchivePath(out);
     backup->Run();
     for (const std::string& item : backup->m_skippedItems)

@@ -1,4 +1,4 @@
-#include "compress/LzssBaseline.h"
+#include "cli/LzssBaseline.h"
 
 #include <cstring>
 

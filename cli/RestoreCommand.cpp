@@ -1,6 +1,7 @@
-#include "restore/RestoreCommand.h"
+#include "cli/RestoreCommand.h"
 
-#include "app/JobState.h"
+#include "base/JobState.h"
+#include "cli/ConsoleOutput.h"
 #include "restore/ArchiveLister.h"
 #include "restore/ArchiveReader.h"
 #include "restore/Restore.h"
@@ -60,12 +61,11 @@ int RestoreCommand(int argc, char** argv)
         std::fprintf(stderr, "zmcli restore: out of memory\n");
         return 1;
     }
+    CConsoleOutput console;
+    restore->SetOutput(&console);
     restore->RestoreAll(nullptr, archive, nullptr, nullptr, nullptr, nullptr);
-    for (const std::string& line : restore->m_messages)
-        std::printf("%s\n", line.c_str());
     std::fflush(stdout);
-    bool ok = restore->m_messages.size() == 1 && restore->m_messages[0] == CRestore::kSuccess;
-    return ok ? 0 : 1;
+    return restore->m_bSucceeded ? 0 : 1;
 }
 
 int ListCommand(int argc, char** argv)

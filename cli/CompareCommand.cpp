@@ -1,7 +1,8 @@
-#include "compare/CompareCommand.h"
+#include "cli/CompareCommand.h"
 
-#include "app/JobState.h"
+#include "base/JobState.h"
 #include "compare/CompareCore.h"
+#include "cli/ConsoleOutput.h"
 #include "compare/ReportMemory.h"
 
 #include <chrono>
@@ -19,22 +20,10 @@ namespace {
 
 typedef std::vector<BYTE> Bytes;
 
-// Lines to standard output, each ended by CR LF whatever the platform.
-class CConsoleOutput : public CCompareOutput {
-public:
-    void AddLine(const char* text) override { WriteLine(text); }
-    void ClearLines() override {}
-    static void WriteLine(const char* text)
-    {
-        std::fwrite(text, 1, std::strlen(text), stdout);
-        std::fwrite("\r\n", 1, 2, stdout);
-    }
-};
-
 // Counts lines only (the benchmark).
-class CCountingOutput : public CCompareOutput {
+class CCountingOutput : public CJobOutput {
 public:
-    void AddLine(const char*) override { m_nLines++; }
+    void AddLine(const char*, int) override { m_nLines++; }
     void ClearLines() override { m_nLines = 0; }
     size_t m_nLines = 0;
 };
@@ -241,7 +230,8 @@ int CompareCommand(int argc, char** argv)
 #ifdef _WIN32
     _setmode(_fileno(stdout), _O_BINARY);
 #endif
-    CConsoleOutput out;
+    // Each line ended by CR LF whatever the platform, as the difference log holds it.
+    CConsoleOutput out("\r\n");
     CCompareCore core(&out, nullptr);
     int result = CCompareCore::RESULT_NOT_A_REPORT;
     try {
@@ -250,11 +240,11 @@ int CompareCommand(int argc, char** argv)
         std::fprintf(stderr, "zmcli compare: out of memory\n");
     }
     if (result == CCompareCore::RESULT_COMPARED && lists) {
-        CConsoleOutput::WriteLine("--");
+        out.AddLine("--");
         for (WORD k = 0; k < g_PathList.nCount; k++)
-            CConsoleOutput::WriteLine(g_PathList.items[k].szPath);
+            out.AddLine(g_PathList.items[k].szPath);
         for (WORD k = 0; k < g_KeyList.nCount; k++)
-            CConsoleOutput::WriteLine(g_KeyList.items[k].szPath);
+            out.AddLine(g_KeyList.items[k].szPath);
     }
     std::fflush(stdout);
     return result == CCompareCore::RESULT_COMPARED ? 0 : 1;

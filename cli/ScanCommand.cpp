@@ -1,6 +1,7 @@
-#include "scan/ScanCommand.h"
+#include "cli/ScanCommand.h"
 
-#include "app/JobState.h"
+#include "base/JobState.h"
+#include "cli/ConsoleOutput.h"
 #include "scan/Scan.h"
 
 #include <cctype>
@@ -15,20 +16,6 @@ const char kUsage[] =
     "  -s sizes, -a attributes, -c creation times, -v registry values;\n"
     "  -d a directory, -k a registry root by its full name (HKEY_CURRENT_USER),\n"
     "  -i a settings file, -x a DOS file\n";
-
-// The scanner with its progress lines going to standard output (code page 1251
-// bytes, as the engine makes them).
-class CConsoleScan : public CScan {
-protected:
-    bool HasProgressList() const override { return true; }
-    void AddProgressLine(const char* text) override
-    {
-        std::fputs(text, stdout);
-        std::fputc('\n', stdout);
-        std::fflush(stdout);
-    }
-    void SetProgressImage(int, int) override {}
-};
 
 int Usage(const char* problem, const char* arg)
 {
@@ -102,7 +89,9 @@ int ScanCommand(int argc, char** argv)
 
     int result = 0;
     {
-        CConsoleScan scan;
+        CConsoleOutput console("\n", true);
+        CScan scan;
+        scan.SetOutput(&console);
         scan.SetReportPath(out);
         scan.Run();
         if (!scan.m_pszReportPath || scan.m_bReportFailed) {

@@ -1,8 +1,9 @@
 // Process-wide job state: the tables a wizard (or the comparator) fills and the
-// engine it starts reads, the engine-busy byte, the operating-system family, the
-// process-wide directories and the table of predefined registry roots.
+// engine it starts reads, the engine-busy byte, the operating-system family and
+// the process-wide directories.
 #pragma once
 
+#include "base/RootKeys.h"
 #include "framework/Platform.h"
 
 enum {
@@ -18,8 +19,6 @@ enum {
     SF_DIRECTORIES = 0, SF_SIZES = 1, SF_ATTRIBUTES = 2, SF_CREATION_TIMES = 3,
     SF_REGISTRY = 4, SF_VALUES = 5, SF_SETTINGS_FILES = 6, SF_DOS_FILES = 7
 };
-// g_osFamily values.
-enum { OS_WIN9X = 0, OS_NT4 = 1, OS_NT5 = 2 };
 
 struct PathItem {
     char szPath[MAX_PATH];
@@ -76,12 +75,3 @@ extern char g_szProgramFilesDir[MAX_PATH];
 bool AddPathItem(const char* path, BYTE directory);
 bool AddKeyItem(DWORD root, const char* path, BYTE key);
 bool AddFileListItem(FileList& list, const char* path);
-
-// Predefined registry roots, 0x80000000 .. 0x80000006.
-enum : DWORD { ROOT_KEY_FIRST = 0x80000000u, ROOT_KEY_LAST = 0x80000006u };
-// Name of a root for logs, reports and trees ("HKEY_CLASSES_ROOT", ...). Codes
-// other than 0x80000000..0x80000003 and 0x80000005 are named by the family:
-// "HKEY_DYN_DATA" on family 0, "HKEY_PERFORMANCE_DATA" otherwise.
-const char* RootKeyName(DWORD root, BYTE osFamily);
-// Code of a root from its full name (case-insensitive), 0 when not a root name.
-DWORD RootKeyFromName(const char* name);

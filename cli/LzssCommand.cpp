@@ -1,8 +1,8 @@
-#include "compress/LzssCommand.h"
+#include "cli/LzssCommand.h"
 
 #include "compress/Compress.h"
 #include "compress/LZSS.h"
-#include "compress/LzssBaseline.h"
+#include "cli/LzssBaseline.h"
 
 #include <chrono>
 #include <cstdio>
@@ -23,13 +23,6 @@ public:
         Io io{in.data(), in.data() + in.size(), {}};
         io.out.reserve(in.size() / 2 + 64);
         EncodeWith(io);
-        return std::move(io.out);
-    }
-    Bytes Decode(const Bytes& in)
-    {
-        Io io{in.data(), in.data() + in.size(), {}};
-        io.out.reserve(in.size() * 3 + 64);
-        DecodeWith(io);
         return std::move(io.out);
     }
 
@@ -58,21 +51,6 @@ bool ReadWholeFile(const char* path, Bytes& data)
         ok = size == 0 || (ReadFile(h, data.data(), size, &got, nullptr) && got == size);
     }
     CloseHandle(h);
-    return ok;
-}
-
-bool WriteWholeFile(const char* path, const Bytes& data)
-{
-    HANDLE h = CreateFileA(path, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL,
-                           nullptr);
-    if (h == INVALID_HANDLE_VALUE)
-        return false;
-    DWORD written = 0;
-    bool ok = data.empty() ||
-              (WriteFile(h, data.data(), (DWORD)data.size(), &written, nullptr) && written == data.size());
-    CloseHandle(h);
-    if (!ok)
-        DeleteFileA(path);
     return ok;
 }
 
@@ -195,8 +173,77 @@ bool BenchOne(const std::string& name, const Bytes& data)
 
 int Usage()
 {
-    std::fprintf(stderr, "usage: zmcli lzss e IN OUT | zmcli lzss d IN OUT | zmcli lzss bench [FILE...]\n");
+    std::fprintf(stderr, "usage: zmcli lzss e IN OUT | zmcli lzss d IN OUT | zmcli lzss bench [FILE...]\n"
+                         "  e  codes the file IN as one block of an archive (plain size, code size,\n"
+                         "     code) into OUT, the way the archive writer codes a file\n"
+                         "  d  expands such a block from IN into the file OUT, the way the restore\n"
+                         "     engine expands a file\n"
+                         "  bench  the codec against the plain reference coder\n");
     return 2;
+}
+
+// The archive writer's path: the file read in pieces, coded into a framed block.
+int EncodeCommand(const char* in, const char* out)
+{
+    HANDLE source = CreateFileA(in, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (source == INVALID_HANDLE_VALUE) {
+        std::fprintf(stderr, "zmcli: cannot read %s\n", in);
+        return 1;
+    }
+    CloseHandle(source);
+    HANDLE h = CreateFileA(out, GENERIC_READ | GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                           FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (h == INVALID_HANDLE_VALUE) {
+        std::fprintf(stderr, "zmcli: cannot write %s\n", out);
+        return 1;
+    }
+    CCompress* stream = new CCompress;
+    stream->CompressFile(in, h);
+    bool ok = !stream->m_bWriteError && !stream->m_bShortRead;
+    delete stream;
+    CloseHandle(h);
+    if (!ok) {
+        DeleteFileA(out);
+        std::fprintf(stderr, "zmcli: cannot code %s into %s\n", in, out);
+        return 1;
+    }
+    return 0;
+}
+
+// The restore engine's path: a framed block expanded into a file through the
+// stream's output buffer.
+int DecodeCommand(const char* in, const char* out)
+{
+    Bytes block;
+    if (!ReadWholeFile(in, block)) {
+        std::fprintf(stderr, "zmcli: cannot read %s\n", in);
+        return 1;
+    }
+    DWORD plainSize = 0, codeSize = 0;
+    if (block.size() < 8 ||
+        (std::memcpy(&plainSize, block.data(), 4), std::memcpy(&codeSize, block.data() + 4, 4),
+         codeSize != block.size() - 8)) {
+        std::fprintf(stderr, "zmcli: %s is not one block (plain size, code size, code)\n", in);
+        return 1;
+    }
+    static const BYTE kNoCode[1] = {0};
+    CCompress* stream = new CCompress;
+    stream->ExpandToFile(codeSize ? block.data() + 8 : kNoCode, codeSize, out, plainSize);
+    bool written = !stream->m_bWriteError;
+    bool whole = stream->m_nOut == plainSize;
+    delete stream;
+    if (!written) {
+        DeleteFileA(out);
+        std::fprintf(stderr, "zmcli: cannot write %s\n", out);
+        return 1;
+    }
+    if (!whole) {
+        DeleteFileA(out);
+        std::fprintf(stderr, "zmcli: the code of %s does not decode to its plain size\n", in);
+        return 1;
+    }
+    return 0;
 }
 
 } // namespace
@@ -209,19 +256,7 @@ int LzssCommand(int argc, char** argv)
     if (verb == "e" || verb == "d") {
         if (argc != 3)
             return Usage();
-        Bytes in;
-        if (!ReadWholeFile(argv[1], in)) {
-            std::fprintf(stderr, "zmcli: cannot read %s\n", argv[1]);
-            return 1;
-        }
-        CMemoryCoder* coder = new CMemoryCoder;
-        Bytes out = verb == "e" ? coder->Encode(in) : coder->Decode(in);
-        delete coder;
-        if (!WriteWholeFile(argv[2], out)) {
-            std::fprintf(stderr, "zmcli: cannot write %s\n", argv[2]);
-            return 1;
-        }
-        return 0;
+        return verb == "e" ? EncodeCommand(argv[1], argv[2]) : DecodeCommand(argv[1], argv[2]);
     }
     if (verb == "bench") {
         bool same = true;

@@ -24,3 +24,8 @@ void DirectoryPart(char* path);
 // The text after the last backslash: empty when the path ends in a backslash,
 // the whole path when it has none.
 const char* FileNamePart(const char* path);
+// True for the "." and ".." entries of a directory listing.
+inline bool IsDotEntry(const char* name)
+{
+    return name[0] == '.' && (name[1] == 0 || (name[1] == '.' && name[2] == 0));
+}

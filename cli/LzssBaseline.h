@@ -1,7 +1,10 @@
-// Plain reference coder for the benchmark: the same LZSS algorithm written out
-// directly, byte at a time, with every byte through a virtual call, the match
-// comparison one byte at a time and the cancel flag polled where the codec polls
-// it. It must produce exactly the code of CLZSS.
+// The plain reference coder: the same LZSS algorithm written out directly, byte
+// at a time, with every byte through a virtual call, the match comparison one
+// byte at a time and the cancel flag polled where the codec polls it. It is
+// shaped to be obviously right rather than fast: the tuned codec (CLZSS and the
+// stream decoder of CCompress) must produce exactly its code and its decodings,
+// which the codec tests, the fuzz target and "zmcli lzss bench" check, and the
+// benchmark measures the tuned code against it.
 #pragma once
 
 #include <cstddef>
