@@ -29,37 +29,45 @@ int PriorityValue(int choice)
 }
 
 namespace {
-CSettings* s_pCurrent = nullptr;
+// The live objects, newest first, linked through m_pOlder. A plain pointer, so
+// that settings objects constructed as globals find it set already.
+CSettings* s_pNewest = nullptr;
 }
 
 CSettings& GetSettings()
 {
-    if (s_pCurrent)
-        return *s_pCurrent;
-    static CSettings* defaults = nullptr;
-    if (!defaults) {
-        defaults = new CSettings; // registers itself as current
-    }
+    if (s_pNewest)
+        return *s_pNewest;
+    static CSettings* defaults = new CSettings(CSettings::UNLISTED); // never destroyed
     return *defaults;
 }
 
-CSettings::CSettings()
+CSettings::CSettings() : CSettings(UNLISTED)
+{
+    m_pOlder = s_pNewest;
+    s_pNewest = this;
+}
+
+CSettings::CSettings(Unlisted)
     : m_dwSavedAttributes(INVALID_FILE_ATTRIBUTES), MinimizeToTray(FALSE), BackupThreadPriority(0),
-      RestoreThreadPriority(0), ScanThreadPriority(0), CompareThreadPriority(0)
+      RestoreThreadPriority(0), ScanThreadPriority(0), CompareThreadPriority(0), m_pOlder(nullptr)
 {
     m_szPath[0] = 0;
     WinSErPath[0] = 0;
     std::strcpy(ZMAFolder, "Archives");
     std::strcpy(ZMRFolder, "Reports");
     std::strcpy(LOGFolder, "Logs");
-    s_pCurrent = this;
 }
 
 CSettings::~CSettings()
 {
     RestoreAttributes();
-    if (s_pCurrent == this)
-        s_pCurrent = nullptr;
+    // Objects may go in any order: this one leaves the list wherever it is.
+    for (CSettings** p = &s_pNewest; *p; p = &(*p)->m_pOlder)
+        if (*p == this) {
+            *p = m_pOlder;
+            break;
+        }
 }
 
 void CSettings::SetPath(const char* path)

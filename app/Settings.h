@@ -1,7 +1,9 @@
 // The program's settings, held in memory and mirrored in ZM.ini in the start
 // directory. Load reads every key with its default, Save writes every key; the
 // file's attributes are cleared while the program runs (so a read-only file can
-// be written) and given back when the object is destroyed.
+// be written) and given back when the object is destroyed. An object is not
+// copied: a copy's destructor would give the file its attributes back while
+// the original still writes it.
 #pragma once
 
 #include "framework/Platform.h"
@@ -19,6 +21,8 @@ class CSettings {
 public:
     CSettings();
     ~CSettings();
+    CSettings(const CSettings&) = delete;
+    CSettings& operator=(const CSettings&) = delete;
 
     // Remembers the file and its attributes (-1 when it does not exist) and makes
     // the file writable.
@@ -40,9 +44,18 @@ public:
     char ZMAFolder[MAX_PATH];
     char ZMRFolder[MAX_PATH];
     char LOGFolder[MAX_PATH];
+
+private:
+    friend CSettings& GetSettings();
+    enum Unlisted { UNLISTED };
+    // The object of the defaults, which is no live settings object.
+    explicit CSettings(Unlisted);
+
+    CSettings* m_pOlder; // the next older live object
 };
 
 // The application's settings object: the most recently constructed CSettings
 // that still exists, or a process-wide object holding the defaults when there is
-// none (so that pages and engines work without an application object).
+// none (so that pages and engines work without an application object). Settings
+// objects are made and destroyed on the application's thread.
 CSettings& GetSettings();

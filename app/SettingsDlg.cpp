@@ -1,7 +1,5 @@
 #include "app/SettingsDlg.h"
 
-#include "framework/ComboBox.h"
-#include "framework/Edit.h"
 #include "framework/FileDialog.h"
 #include "framework/FolderDialog.h"
 #include "framework/WinApp.h"
@@ -9,27 +7,83 @@
 
 namespace {
 
-const UINT kPriorityLists[4] = {IDC_BACKUP_PRIORITY, IDC_RESTORE_PRIORITY, IDC_SCAN_PRIORITY,
-                                IDC_COMPARE_PRIORITY};
-const UINT kEdits[4] = {IDC_EDITOR_PATH, IDC_ZMA_FOLDER, IDC_ZMR_FOLDER, IDC_LOG_FOLDER};
+// Each priority list and the setting it shows.
+struct PriorityField {
+    UINT listId;
+    int CSettings::*value;
+};
+const PriorityField kPriorityFields[CSettingsDlg::PRIORITIES] = {
+    {IDC_BACKUP_PRIORITY, &CSettings::BackupThreadPriority},
+    {IDC_RESTORE_PRIORITY, &CSettings::RestoreThreadPriority},
+    {IDC_SCAN_PRIORITY, &CSettings::ScanThreadPriority},
+    {IDC_COMPARE_PRIORITY, &CSettings::CompareThreadPriority},
+};
+
+// Each path edit, the "..." button that fills it and the setting it shows.
+struct PathField {
+    UINT editId;
+    UINT browseId;
+    char (CSettings::*text)[MAX_PATH];
+};
+const PathField kPathFields[CSettingsDlg::PATHS] = {
+    {IDC_EDITOR_PATH, IDC_EDITOR_BROWSE, &CSettings::WinSErPath},
+    {IDC_ZMA_FOLDER, IDC_ZMA_BROWSE, &CSettings::ZMAFolder},
+    {IDC_ZMR_FOLDER, IDC_ZMR_BROWSE, &CSettings::ZMRFolder},
+    {IDC_LOG_FOLDER, IDC_LOG_BROWSE, &CSettings::LOGFolder},
+};
+const int kEditorPath = 0; // the entry of kPathFields that is no folder
+
+int PriorityIndex(UINT listId)
+{
+    for (int i = 0; i < CSettingsDlg::PRIORITIES; ++i)
+        if (kPriorityFields[i].listId == listId)
+            return i;
+    return -1;
+}
+
+int PathIndexOfEdit(UINT editId)
+{
+    for (int i = 0; i < CSettingsDlg::PATHS; ++i)
+        if (kPathFields[i].editId == editId)
+            return i;
+    return -1;
+}
+
+int PathIndexOfBrowse(UINT browseId)
+{
+    for (int i = 0; i < CSettingsDlg::PATHS; ++i)
+        if (kPathFields[i].browseId == browseId)
+            return i;
+    return -1;
+}
 
 } // namespace
 
 CSettingsDlg::CSettingsDlg(CSettings& settings, CWnd* menuWindow)
     : CDialog(IDD_SETTINGS, menuWindow), m_pMenuWnd(menuWindow), m_Settings(settings)
 {
+    for (const PriorityField& f : kPriorityFields)
+        RouteCommand(f.listId, CBN_SELCHANGE, &CSettingsDlg::OnPriorityChange);
+    for (const PathField& f : kPathFields)
+        RouteCommand(f.editId, EN_CHANGE, &CSettingsDlg::OnPathChange);
+    RouteCommand(kPathFields[kEditorPath].browseId, BN_CLICKED, &CSettingsDlg::OnBrowseEditor);
+    for (int i = 0; i < PATHS; ++i)
+        if (i != kEditorPath)
+            RouteCommand(kPathFields[i].browseId, BN_CLICKED, &CSettingsDlg::OnBrowseFolder);
 }
 
 BOOL CSettingsDlg::OnInitDialog()
 {
     SetIcon(::LoadIconA(AfxGetInstanceHandle(), MAKEINTRESOURCEA(IDI_MAIN)), TRUE);
-    for (UINT id : kPriorityLists) {
-        CComboBox list(::GetDlgItem(m_hWnd, id));
+    for (int i = 0; i < PRIORITIES; ++i) {
+        AttachDlgItem(m_Priority[i], kPriorityFields[i].listId);
         for (const char* name : g_PriorityNames)
-            list.AddString(name);
+            m_Priority[i].AddString(name);
     }
-    for (UINT id : kEdits)
-        CEdit(::GetDlgItem(m_hWnd, id)).SetLimitText(MAX_PATH - 1);
+    for (int i = 0; i < PATHS; ++i) {
+        AttachDlgItem(m_Path[i], kPathFields[i].editId);
+        m_Path[i].SetLimitText(MAX_PATH - 1);
+    }
     return TRUE;
 }
 
@@ -42,50 +96,16 @@ void CSettingsDlg::OnShowWindow(BOOL show, UINT status)
 
 void CSettingsDlg::ShowSettings()
 {
-    const int values[4] = {m_Settings.BackupThreadPriority, m_Settings.RestoreThreadPriority,
-                           m_Settings.ScanThreadPriority, m_Settings.CompareThreadPriority};
-    for (int i = 0; i < 4; ++i)
-        CComboBox(::GetDlgItem(m_hWnd, kPriorityLists[i])).SetCurSel(PriorityChoice(values[i]));
-    // Each text set here arrives as a change and is saved like one.
-    char text[4][MAX_PATH];
-    lstrcpynA(text[0], m_Settings.WinSErPath, MAX_PATH);
-    lstrcpynA(text[1], m_Settings.ZMAFolder, MAX_PATH);
-    lstrcpynA(text[2], m_Settings.ZMRFolder, MAX_PATH);
-    lstrcpynA(text[3], m_Settings.LOGFolder, MAX_PATH);
-    for (int i = 0; i < 4; ++i)
-        SetDlgItemText(kEdits[i], text[i]);
-}
-
-void CSettingsDlg::OnCommand(UINT id, UINT code, HWND hCtl)
-{
-    switch (id) {
-    case IDC_BACKUP_PRIORITY:
-    case IDC_RESTORE_PRIORITY:
-    case IDC_SCAN_PRIORITY:
-    case IDC_COMPARE_PRIORITY:
-        if (code == CBN_SELCHANGE)
-            OnPriorityChange(id);
-        break;
-    case IDC_EDITOR_PATH:
-    case IDC_ZMA_FOLDER:
-    case IDC_ZMR_FOLDER:
-    case IDC_LOG_FOLDER:
-        if (code == EN_CHANGE)
-            OnEditChange(id);
-        break;
-    case IDC_EDITOR_BROWSE:
-        if (code == BN_CLICKED)
-            OnBrowseProgram();
-        break;
-    case IDC_ZMA_BROWSE:
-    case IDC_ZMR_BROWSE:
-    case IDC_LOG_BROWSE:
-        if (code == BN_CLICKED)
-            OnBrowseFolder(id - 1);
-        break;
-    default:
-        CDialog::OnCommand(id, code, hCtl);
-    }
+    for (int i = 0; i < PRIORITIES; ++i)
+        m_Priority[i].SetCurSel(PriorityChoice(m_Settings.*kPriorityFields[i].value));
+    // Each text set here arrives as a change, which reads the edit back into
+    // its setting and saves: the texts are set from copies, never from the
+    // very settings that are being rewritten.
+    char text[PATHS][MAX_PATH];
+    for (int i = 0; i < PATHS; ++i)
+        lstrcpynA(text[i], m_Settings.*kPathFields[i].text, MAX_PATH);
+    for (int i = 0; i < PATHS; ++i)
+        m_Path[i].SetWindowText(text[i]);
 }
 
 // Enter in an edit would end the dialog through IDOK; the dialog only closes
@@ -94,24 +114,20 @@ void CSettingsDlg::OnOK() {}
 
 void CSettingsDlg::OnPriorityChange(UINT id)
 {
-    int value = PriorityValue(CComboBox(::GetDlgItem(m_hWnd, id)).GetCurSel());
-    switch (id) {
-    case IDC_BACKUP_PRIORITY: m_Settings.BackupThreadPriority = value; break;
-    case IDC_RESTORE_PRIORITY: m_Settings.RestoreThreadPriority = value; break;
-    case IDC_SCAN_PRIORITY: m_Settings.ScanThreadPriority = value; break;
-    default: m_Settings.CompareThreadPriority = value; break;
-    }
+    int i = PriorityIndex(id);
+    if (i < 0)
+        return;
+    m_Settings.*kPriorityFields[i].value = PriorityValue(m_Priority[i].GetCurSel());
     m_Settings.Save();
 }
 
-void CSettingsDlg::OnEditChange(UINT id)
+void CSettingsDlg::OnPathChange(UINT id)
 {
-    char* field = id == IDC_EDITOR_PATH  ? m_Settings.WinSErPath
-                  : id == IDC_ZMA_FOLDER ? m_Settings.ZMAFolder
-                  : id == IDC_ZMR_FOLDER ? m_Settings.ZMRFolder
-                                         : m_Settings.LOGFolder;
-    GetDlgItemText(id, field, MAX_PATH);
-    if (id == IDC_EDITOR_PATH)
+    int i = PathIndexOfEdit(id);
+    if (i < 0)
+        return;
+    m_Path[i].GetWindowText(m_Settings.*kPathFields[i].text, MAX_PATH);
+    if (i == kEditorPath)
         UpdateEditorCommand();
     m_Settings.Save();
 }
@@ -128,20 +144,20 @@ void CSettingsDlg::UpdateEditorCommand() const
     ::DrawMenuBar(m_pMenuWnd->m_hWnd);
 }
 
-void CSettingsDlg::OnBrowseProgram()
+void CSettingsDlg::OnBrowseEditor()
 {
     CFileDialog dlg(TRUE, nullptr, nullptr, OFN_HIDEREADONLY, "Программы|*.exe|Все файлы|*.*||", this);
     dlg.SetTitle("Редактор настроек Windows");
     if (dlg.DoModal() == IDOK)
-        SetDlgItemText(IDC_EDITOR_PATH, dlg.GetPathName());
+        m_Path[kEditorPath].SetWindowText(dlg.GetPathName());
 }
 
-void CSettingsDlg::OnBrowseFolder(UINT editId)
+void CSettingsDlg::OnBrowseFolder(UINT id)
 {
-    const char* current = editId == IDC_ZMA_FOLDER   ? m_Settings.ZMAFolder
-                          : editId == IDC_ZMR_FOLDER ? m_Settings.ZMRFolder
-                                                     : m_Settings.LOGFolder;
-    CFolderDialog dlg(nullptr, current, this);
+    int i = PathIndexOfBrowse(id);
+    if (i < 0)
+        return;
+    CFolderDialog dlg(nullptr, m_Settings.*kPathFields[i].text, this);
     if (dlg.DoModal() == IDOK)
-        SetDlgItemText(editId, dlg.GetFolderPath());
+        m_Path[i].SetWindowText(dlg.GetFolderPath());
 }

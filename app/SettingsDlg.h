@@ -5,7 +5,9 @@
 #pragma once
 
 #include "app/Settings.h"
+#include "framework/ComboBox.h"
 #include "framework/Dialog.h"
+#include "framework/Edit.h"
 
 class CSettingsDlg : public CDialog {
 public:
@@ -14,19 +16,29 @@ public:
 
     CWnd* m_pMenuWnd;
 
+    // The four priority lists and the four path edits, in the order of the
+    // tables in SettingsDlg.cpp.
+    enum { PRIORITIES = 4, PATHS = 4 };
+
 protected:
     BOOL OnInitDialog() override;
     void OnShowWindow(BOOL show, UINT status) override;
-    void OnCommand(UINT id, UINT code, HWND hCtl) override;
     void OnOK() override;
+
+    // CBN_SELCHANGE of a priority list.
+    void OnPriorityChange(UINT id);
+    // EN_CHANGE of a path edit.
+    void OnPathChange(UINT id);
+    // BN_CLICKED of the "..." beside the editor's path.
+    void OnBrowseEditor();
+    // BN_CLICKED of the "..." beside a folder.
+    void OnBrowseFolder(UINT id);
 
     // Shows the stored values in the controls.
     void ShowSettings();
-    void OnPriorityChange(UINT id);
-    void OnEditChange(UINT id);
-    void OnBrowseProgram();
-    void OnBrowseFolder(UINT editId);
     void UpdateEditorCommand() const;
 
     CSettings& m_Settings;
+    CComboBox m_Priority[PRIORITIES];
+    CEdit m_Path[PATHS];
 };

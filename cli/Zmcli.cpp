@@ -39,7 +39,7 @@ void PrintList(std::FILE* out)
     std::fputs("usage: zmcli SUBCOMMAND ARGUMENTS...\n", out);
     for (const ZmcliCommand* c = g_ZmcliCommands; c->pszName; c++)
         std::fprintf(out, "  zmcli %s %s\n", c->pszName, c->pszUsage);
-    std::fputs("  zmcli help SUBCOMMAND   the options of one subcommand\n", out);
+    std::fputs("  zmcli help SUBCOMMAND   the usage of one subcommand\n", out);
 }
 
 } // namespace

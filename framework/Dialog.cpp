@@ -17,20 +17,12 @@ CDialog::~CDialog()
     }
 }
 
-HWND CDialog::OwnerWindow(CWnd* pParent) const
-{
-    if (pParent && pParent->m_hWnd)
-        return pParent->m_hWnd;
-    CWnd* main = AfxGetMainWnd();
-    return main && main != this ? main->m_hWnd : nullptr;
-}
-
 INT_PTR CDialog::DoModal()
 {
     m_bModal = TRUE;
     s_pCreating = this;
     INT_PTR r = ::DialogBoxParamA(AfxGetInstanceHandle(), MAKEINTRESOURCEA(m_nIDTemplate),
-                                  OwnerWindow(m_pParentWnd), &CDialog::StaticDialogProc,
+                                  AfxGetOwnerWindow(m_pParentWnd, this), &CDialog::StaticDialogProc,
                                   (LPARAM)this);
     s_pCreating = nullptr;
     m_bModal = FALSE;
@@ -85,6 +77,7 @@ INT_PTR CDialog::DialogDispatch(UINT msg, WPARAM wParam, LPARAM lParam)
     HWND hWnd = m_hWnd;
     if (msg == WM_NCDESTROY) {
         CWinApp::RemoveModeless(hWnd);
+        DetachDlgItems(); // the controls are gone already
         Dispatch(msg, wParam, lParam); // the object may be gone afterwards
         return FALSE;
     }
@@ -125,7 +118,43 @@ LRESULT CDialog::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam)
 {
     if (msg == WM_INITDIALOG)
         return OnInitDialog();
+    if (msg == WM_NOTIFY) {
+        const NMHDR* pnmh = reinterpret_cast<const NMHDR*>(lParam);
+        if (!pnmh || !IsNotifySource(pnmh))
+            return Default();
+    }
     return CWindowImpl::WindowProc(msg, wParam, lParam);
+}
+
+BOOL CDialog::IsNotifySource(const NMHDR* pnmh) const
+{
+    HWND from = pnmh->hwndFrom;
+    if (!from || !m_hWnd)
+        return FALSE;
+    // The dialog itself may notify itself.
+    if (from == m_hWnd)
+        return TRUE;
+    // One of its controls: a child (not an owned popup) reporting its own id.
+    return ::GetAncestor(from, GA_PARENT) == m_hWnd && ::GetDlgCtrlID(from) == (int)pnmh->idFrom;
+}
+
+BOOL CDialog::AttachDlgItem(CWnd& control, int id)
+{
+    control.Attach(::GetDlgItem(m_hWnd, id));
+    if (!control.m_hWnd)
+        return FALSE;
+    for (CWnd* attached : m_dlgItems)
+        if (attached == &control)
+            return TRUE;
+    m_dlgItems.push_back(&control);
+    return TRUE;
+}
+
+void CDialog::DetachDlgItems()
+{
+    for (CWnd* control : m_dlgItems)
+        control->Detach();
+    m_dlgItems.clear();
 }
 
 BOOL CDialog::OnInitDialog() { return TRUE; }
@@ -134,14 +163,24 @@ void CDialog::OnOK() { EndDialog(IDOK); }
 
 void CDialog::OnCancel() { EndDialog(IDCANCEL); }
 
-void CDialog::OnCommand(UINT id, UINT code, HWND hCtl)
+void CDialog::OnCommand(UINT id, UINT code, HWND)
 {
+    if (m_map.HandleCommand(this, id, code))
+        return;
     if (id == IDOK && code == BN_CLICKED)
         OnOK();
     else if (id == IDCANCEL && code == BN_CLICKED)
         OnCancel();
     else
         Default();
+}
+
+LRESULT CDialog::OnNotify(int, NMHDR* pnmh)
+{
+    LRESULT result = 0;
+    if (m_map.HandleNotify(this, pnmh, &result))
+        return result;
+    return Default();
 }
 
 void CDialog::OnNcDestroy() { Default(); }

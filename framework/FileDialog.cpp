@@ -42,10 +42,7 @@ void CFileDialog::SetTitle(LPCSTR title)
 
 INT_PTR CFileDialog::DoModal()
 {
-    HWND owner = m_pParentWnd ? m_pParentWnd->m_hWnd : nullptr;
-    if (!owner && AfxGetMainWnd())
-        owner = AfxGetMainWnd()->m_hWnd;
-    m_ofn.hwndOwner = owner;
+    m_ofn.hwndOwner = AfxGetOwnerWindow(m_pParentWnd);
     m_ofn.hInstance = AfxGetInstanceHandle();
     BOOL ok = m_bOpenFileDialog ? ::GetOpenFileNameA(&m_ofn) : ::GetSaveFileNameA(&m_ofn);
     return ok ? IDOK : IDCANCEL;

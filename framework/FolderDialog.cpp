@@ -32,10 +32,7 @@ INT_PTR CFolderDialog::DoModal()
     LPITEMIDLIST root = nullptr;
     ::SHGetSpecialFolderLocation(nullptr, CSIDL_DRIVES, &root);
     BROWSEINFOA bi = {};
-    HWND owner = m_pParentWnd ? m_pParentWnd->m_hWnd : nullptr;
-    if (!owner && AfxGetMainWnd())
-        owner = AfxGetMainWnd()->m_hWnd;
-    bi.hwndOwner = owner;
+    bi.hwndOwner = AfxGetOwnerWindow(m_pParentWnd);
     bi.pidlRoot = root;
     bi.pszDisplayName = m_szPath;
     bi.lpszTitle = m_szTitle[0] ? m_szTitle : nullptr;

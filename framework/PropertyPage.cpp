@@ -35,6 +35,13 @@ void CPropertyPage::SetWizardButtons(DWORD flags) const
         ::PostMessageA(sheet, PSM_SETWIZBUTTONS, 0, (LPARAM)flags);
 }
 
+BOOL CPropertyPage::IsNotifySource(const NMHDR* pnmh) const
+{
+    // The sheet's notifications (PSN_*) come from the sheet, the page's parent.
+    HWND sheet = GetSheetWindow();
+    return (sheet && pnmh->hwndFrom == sheet) || CDialog::IsNotifySource(pnmh);
+}
+
 LRESULT CPropertyPage::OnNotify(int idCtrl, NMHDR* pnmh)
 {
     switch (pnmh->code) {

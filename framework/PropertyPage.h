@@ -2,7 +2,24 @@
 // sheet's notifications arrive as plain handlers: OnSetActive, OnKillActive,
 // OnWizardBack, OnWizardNext, OnWizardFinish, OnQueryCancel and OnReset (the
 // sheet was cancelled, which calls OnCancel). The page window is created afresh
-// each time the sheet runs; the object lives on.
+// each time the sheet runs; the object lives on. Controls and their messages
+// go as in every dialog (see Dialog.h): wrapper members attached in
+// OnInitDialog, handlers routed in the constructor:
+//
+//     CSourcePage::CSourcePage() : CPropertyPage(IDD_SOURCE)
+//     {
+//         RouteCommand(IDC_SOURCE_BROWSE, BN_CLICKED, &CSourcePage::OnBrowseSource);
+//         RouteCommandRange(IDC_KIND_FILES, IDC_KIND_REGISTRY, BN_CLICKED, &CSourcePage::OnKindClicked);
+//         RouteNotify(IDC_SOURCE_TREE, NM_CUSTOMDRAW, &CSourcePage::OnTreeCustomDraw);
+//     }
+//     BOOL CSourcePage::OnInitDialog()
+//     {
+//         AttachDlgItem(m_SourcePath, IDC_SOURCE_PATH);
+//         AttachDlgItem(m_SourceTree, IDC_SOURCE_TREE);
+//         return TRUE;
+//     }
+//
+// Besides its own controls, a page takes the notifications of its sheet.
 #pragma once
 
 #include "framework/Dialog.h"
@@ -41,6 +58,7 @@ protected:
     void OnOK() override;
 
     LRESULT OnNotify(int idCtrl, NMHDR* pnmh) override;
+    BOOL IsNotifySource(const NMHDR* pnmh) const override;
 
 private:
     static INT_PTR CALLBACK StaticPageProc(HWND hWnd, UINT msg, WPARAM wParam, LPARAM lParam);

@@ -37,10 +37,7 @@ INT_PTR CPropertySheet::DoModal()
     PROPSHEETHEADERA psh = {};
     psh.dwSize = sizeof(psh);
     psh.dwFlags = PSH_PROPSHEETPAGE | PSH_USECALLBACK | PSH_NOAPPLYNOW | (m_bWizard ? PSH_WIZARD : 0);
-    HWND owner = m_pParentWnd ? m_pParentWnd->m_hWnd : nullptr;
-    if (!owner && AfxGetMainWnd())
-        owner = AfxGetMainWnd()->m_hWnd;
-    psh.hwndParent = owner;
+    psh.hwndParent = AfxGetOwnerWindow(m_pParentWnd, this);
     psh.hInstance = AfxGetInstanceHandle();
     psh.pszCaption = m_szCaption;
     psh.nPages = (UINT)records.size();
@@ -56,16 +53,25 @@ INT_PTR CPropertySheet::DoModal()
     return r;
 }
 
-void CPropertySheet::AddPage(CPropertyPage* page)
+BOOL CPropertySheet::AddPage(CPropertyPage* page)
 {
     if (!page || GetPageIndex(page) >= 0)
-        return;
-    m_pages.push_back(page);
+        return FALSE;
     if (m_hWnd) {
+        // The list mirrors the running sheet's pages index for index, so a page
+        // the sheet did not take is not listed either.
         HPROPSHEETPAGE h = ::CreatePropertySheetPageA(&page->m_psp);
-        if (h)
-            ::SendMessageA(m_hWnd, PSM_ADDPAGE, 0, (LPARAM)h);
+        if (!h)
+            return FALSE;
+        if (!::SendMessageA(m_hWnd, PSM_ADDPAGE, 0, (LPARAM)h)) {
+            // A page the sheet refused (its template cannot be loaded, say)
+            // stays the caller's to destroy.
+            ::DestroyPropertySheetPage(h);
+            return FALSE;
+        }
     }
+    m_pages.push_back(page);
+    return TRUE;
 }
 
 void CPropertySheet::RemovePage(CPropertyPage* page) { RemovePage(GetPageIndex(page)); }

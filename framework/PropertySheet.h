@@ -19,7 +19,10 @@ public:
     // window); returns PropertySheet's result.
     virtual INT_PTR DoModal();
 
-    void AddPage(CPropertyPage* page);
+    // Adds a page at the end; while the sheet runs, also to the running sheet.
+    // FALSE (and the page is not listed) for a page already listed or one the
+    // running sheet could not take.
+    BOOL AddPage(CPropertyPage* page);
     // Removes a page by object or by index; unknown pages are ignored.
     void RemovePage(CPropertyPage* page);
     void RemovePage(int index);

@@ -55,11 +55,22 @@ BOOL CWinApp::PreTranslateMessage(MSG* msg)
     return FALSE;
 }
 
+int CWinApp::GetNextMessage(MSG* msg) { return (int)::GetMessageA(msg, nullptr, 0, 0); }
+
 BOOL CWinApp::PumpMessage()
 {
     MSG msg;
-    if (::GetMessageA(&msg, nullptr, 0, 0) <= 0) {
-        m_nExitCode = (int)msg.wParam;
+    int got = GetNextMessage(&msg);
+    if (got == 0) {
+        m_nExitCode = (int)msg.wParam; // the code given to PostQuitMessage
+        return FALSE;
+    }
+    if (got < 0) {
+        // Nothing was retrieved, so msg holds nothing to read. With no window
+        // filter and a valid MSG, GetMessage fails only on a fault of the
+        // thread's message queue, which every next call would meet again:
+        // asking on would spin for ever, so the loop ends with an error code.
+        m_nExitCode = EXIT_MESSAGE_ERROR;
         return FALSE;
     }
     if (!PreTranslateMessage(&msg)) {
@@ -84,6 +95,14 @@ CWnd* AfxGetMainWnd() { return s_pApp ? s_pApp->m_pMainWnd : nullptr; }
 HINSTANCE AfxGetInstanceHandle()
 {
     return s_pApp && s_pApp->m_hInstance ? s_pApp->m_hInstance : ::GetModuleHandleA(nullptr);
+}
+
+HWND AfxGetOwnerWindow(const CWnd* pParent, const CWnd* pSelf)
+{
+    if (pParent && pParent->m_hWnd)
+        return pParent->m_hWnd;
+    const CWnd* main = AfxGetMainWnd();
+    return main && main != pSelf ? main->m_hWnd : nullptr;
 }
 
 int AfxWinMain(HINSTANCE hInstance, LPSTR lpCmdLine, int nCmdShow)

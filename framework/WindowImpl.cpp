@@ -25,9 +25,20 @@ BOOL CWindowImpl::SubclassWindow(HWND hWnd)
 {
     if (!hWnd || m_hWnd || FromHandle(hWnd))
         return FALSE;
+    // Bound first, so that a message sent as soon as the procedure is in place
+    // finds its object.
     Bind(hWnd);
-    m_pfnSuper = (WNDPROC)::SetWindowLongPtrA(hWnd, GWLP_WNDPROC, (LONG_PTR)&CWindowImpl::StaticWndProc);
-    return m_pfnSuper != nullptr;
+    // SetWindowLongPtr answers 0 on failure, and for a previous value of 0; the
+    // error code tells the two apart. When the procedure was not replaced (the
+    // window belongs to another process, say), the object lets go of the window.
+    ::SetLastError(0);
+    LONG_PTR previous = ::SetWindowLongPtrA(hWnd, GWLP_WNDPROC, (LONG_PTR)&CWindowImpl::StaticWndProc);
+    if (!previous && ::GetLastError() != 0) {
+        Unbind();
+        return FALSE;
+    }
+    m_pfnSuper = (WNDPROC)previous;
+    return TRUE;
 }
 
 HWND CWindowImpl::UnsubclassWindow()

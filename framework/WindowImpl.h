@@ -25,7 +25,8 @@ public:
     // Takes over the messages of an existing window (a dialog's control, say):
     // the handlers see them first and Default() passes them on to the window's
     // own procedure. The window is given back its procedure when it is
-    // destroyed or on UnsubclassWindow.
+    // destroyed or on UnsubclassWindow. FALSE, with the object left unbound,
+    // when the procedure cannot be replaced (a window of another process).
     BOOL SubclassWindow(HWND hWnd);
     BOOL SubclassDlgItem(UINT id, HWND parent) { return SubclassWindow(::GetDlgItem(parent, id)); }
     HWND UnsubclassWindow();

@@ -1,11 +1,13 @@
-#include "app/FileNames.h"
+#include "base/FileNames.h"
 #include "app/Profile.h"
 #include "app/Settings.h"
 #include "tests/support/TestFiles.h"
 
 #include <gtest/gtest.h>
 
+#include <memory>
 #include <string>
+#include <type_traits>
 
 namespace {
 
@@ -109,6 +111,58 @@ TEST(Settings, GetSettingsIsTheLiveObject)
     }
     // The default object stands in once the newest is gone.
     EXPECT_EQ(0, GetSettings().RestoreThreadPriority);
+}
+
+TEST(Settings, GetSettingsFindsAnOlderObjectAgain)
+{
+    CSettings outer;
+    outer.RestoreThreadPriority = 2;
+    {
+        CSettings inner;
+        EXPECT_EQ(&inner, &GetSettings());
+    }
+    EXPECT_EQ(&outer, &GetSettings());
+    EXPECT_EQ(2, GetSettings().RestoreThreadPriority);
+}
+
+TEST(Settings, GetSettingsFollowsObjectsDestroyedInAnyOrder)
+{
+    std::unique_ptr<CSettings> first(new CSettings), second(new CSettings), third(new CSettings);
+    CSettings* a = first.get();
+    CSettings* c = third.get();
+    EXPECT_EQ(c, &GetSettings());
+    second.reset(); // from the middle
+    EXPECT_EQ(c, &GetSettings());
+    third.reset();
+    EXPECT_EQ(a, &GetSettings());
+    CSettings fourth; // a newer one comes first again
+    EXPECT_EQ(&fourth, &GetSettings());
+    first.reset();
+    EXPECT_EQ(&fourth, &GetSettings());
+}
+
+TEST(Settings, DefaultsStandInOnlyWhileNoObjectLives)
+{
+    // Without a live object, one process-wide object of the defaults, always the same.
+    CSettings& defaults = GetSettings();
+    EXPECT_EQ(&defaults, &GetSettings());
+    EXPECT_STREQ("Archives", defaults.ZMAFolder);
+    EXPECT_STREQ("", defaults.m_szPath);
+    {
+        CSettings live;
+        EXPECT_EQ(&live, &GetSettings());
+        CSettings newer;
+        EXPECT_EQ(&newer, &GetSettings());
+    }
+    EXPECT_EQ(&defaults, &GetSettings());
+}
+
+// A copy would give the file its attributes back when it is destroyed, while
+// the original still holds the file open for writing.
+TEST(Settings, CannotBeCopied)
+{
+    EXPECT_FALSE(std::is_copy_constructible<CSettings>::value);
+    EXPECT_FALSE(std::is_copy_assignable<CSettings>::value);
 }
 
 class ProfileTest : public ::testing::Test {

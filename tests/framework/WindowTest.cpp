@@ -577,8 +577,11 @@ TEST(WizardSheet, CancelReachesThePagesAndASecondRunStartsAfresh)
     for (int run = 0; run < 2; ++run) {
         std::thread driver = Driver([&] {
             HWND s = FindOwnWindow("Мастер: первая");
-            if (s)
+            if (s) {
                 ::SendMessageA(s, PSM_PRESSBUTTON, PSBTN_CANCEL, 0);
+                // Wine's sheet loop sees that it has ended at its next message.
+                ::PostMessageA(s, WM_NULL, 0, 0);
+            }
         });
         sheet.DoModal();
         driver.join();
@@ -586,6 +589,458 @@ TEST(WizardSheet, CancelReachesThePagesAndASecondRunStartsAfresh)
     std::vector<std::string> expected = {"init:101", "active:101", "cancel:101",
                                          "init:101", "active:101", "cancel:101"};
     EXPECT_EQ(expected, log);
+}
+
+// The number of pages a running sheet holds, as it tells them by index.
+int SheetPageCount(HWND sheet)
+{
+    int n = 0;
+    while (n < 100 && ::SendMessageA(sheet, PSM_INDEXTOPAGE, (WPARAM)n, 0))
+        ++n;
+    return n;
+}
+
+// A page the sheet cannot take (its template is missing) is not listed, so the
+// list keeps the running sheet's indices.
+TEST(WizardSheet, PageTheRunningSheetRefusesIsNotListed)
+{
+    ModalGuard guard;
+    CWinApp app;
+    std::vector<std::string> log;
+    CTestPage first(101, &log, PSWIZB_NEXT), second(102, &log, PSWIZB_BACK | PSWIZB_NEXT),
+        third(103, &log, PSWIZB_BACK | PSWIZB_FINISH), missing(199, &log, PSWIZB_NEXT);
+    CPropertySheet sheet("");
+    sheet.SetWizardMode();
+    EXPECT_TRUE(sheet.AddPage(&first));
+    EXPECT_TRUE(sheet.AddPage(&second));
+    EXPECT_FALSE(sheet.AddPage(&second)); // listed already
+    EXPECT_FALSE(sheet.AddPage(nullptr));
+    BOOL addedMissing = TRUE, addedThird = FALSE;
+    first.onNext = [&] {
+        addedMissing = sheet.AddPage(&missing);
+        addedThird = sheet.AddPage(&third);
+    };
+    struct {
+        std::string captionThird, captionAfterRemove;
+        int count = -1, countAfterRemove = -1, activeIndex = -1, sheetIndex = -1, sheetPages = -1;
+        HWND pageAtActiveIndex = nullptr, thirdPage = nullptr;
+    } seen;
+    std::thread driver = Driver([&] {
+        HWND s = FindOwnWindow("Мастер: первая");
+        if (!s)
+            return;
+        ::SendMessageA(s, PSM_PRESSBUTTON, PSBTN_NEXT, 0);
+        WaitFor([&] { return Caption(s) == "Мастер: вторая"; }, 2000);
+        ::SendMessageA(s, PSM_PRESSBUTTON, PSBTN_NEXT, 0);
+        WaitFor([&] { return Caption(s) == "Мастер: третья"; }, 2000);
+        seen.captionThird = Caption(s);
+        seen.count = sheet.GetPageCount();
+        seen.activeIndex = sheet.GetActiveIndex();
+        HWND current = (HWND)::SendMessageA(s, PSM_GETCURRENTPAGEHWND, 0, 0);
+        seen.sheetIndex = (int)::SendMessageA(s, PSM_HWNDTOINDEX, (WPARAM)current, 0);
+        seen.sheetPages = SheetPageCount(s);
+        seen.pageAtActiveIndex = (HWND)::SendMessageA(s, PSM_INDEXTOHWND, (WPARAM)seen.activeIndex, 0);
+        seen.thirdPage = third.m_hWnd;
+        // Removing by the list's index removes the same page from the sheet.
+        sheet.RemovePage(&third);
+        WaitFor([&] { return Caption(s) == "Мастер: вторая"; }, 2000);
+        seen.captionAfterRemove = Caption(s);
+        seen.countAfterRemove = SheetPageCount(s);
+        ::SendMessageA(s, PSM_PRESSBUTTON, PSBTN_CANCEL, 0);
+        // The sheet's loop looks whether it has ended only once it gets a message.
+        ::PostMessageA(s, WM_NULL, 0, 0);
+    });
+    sheet.DoModal();
+    driver.join();
+    EXPECT_FALSE(addedMissing);
+    EXPECT_TRUE(addedThird);
+    EXPECT_EQ("Мастер: третья", seen.captionThird);
+    EXPECT_EQ(3, seen.count);
+    EXPECT_EQ(3, seen.sheetPages);
+    EXPECT_EQ(2, seen.sheetIndex);
+    EXPECT_EQ(seen.sheetIndex, seen.activeIndex);
+    ASSERT_NE(nullptr, seen.thirdPage);
+    EXPECT_EQ(seen.thirdPage, seen.pageAtActiveIndex);
+    EXPECT_EQ("Мастер: вторая", seen.captionAfterRemove);
+    EXPECT_EQ(2, seen.countAfterRemove);
+    EXPECT_EQ(2, sheet.GetPageCount());
+    EXPECT_EQ(-1, sheet.GetPageIndex(&missing));
+}
+
+TEST(WindowImpl, FailedSubclassingLeavesTheObjectUnbound)
+{
+    CWinApp app;
+    // The desktop window belongs to another process: its procedure cannot be replaced.
+    HWND desktop = ::GetDesktopWindow();
+    CNoFiveEdit object;
+    EXPECT_FALSE(object.SubclassWindow(desktop));
+    EXPECT_EQ(nullptr, object.m_hWnd);
+    EXPECT_EQ(nullptr, CWindowImpl::FromHandle(desktop));
+    // Unbound, the object can take over a window of its own afterwards.
+    CTestDialog dlg;
+    ASSERT_TRUE(dlg.Create());
+    HWND editWnd = ::GetDlgItem(dlg.m_hWnd, 10);
+    ASSERT_TRUE(object.SubclassWindow(editWnd));
+    ::SetWindowTextA(editWnd, "");
+    ::SendMessageA(editWnd, WM_CHAR, '5', 1);
+    ::SendMessageA(editWnd, WM_CHAR, '6', 1);
+    EXPECT_EQ("6", Caption(editWnd));
+    dlg.DestroyWindow();
+    EXPECT_TRUE(object.gone);
+}
+
+TEST(WinApp, QuitEndsTheLoopWithItsCode)
+{
+    CWinApp app;
+    ::PostQuitMessage(7);
+    int messages = 0;
+    while (app.PumpMessage() && messages < 1000)
+        ++messages;
+    EXPECT_LT(messages, 1000);
+    EXPECT_EQ(7, app.m_nExitCode);
+}
+
+// GetMessage answers -1 only when the thread's queue is broken, which a test
+// cannot bring about; this application answers it on purpose, leaving in the
+// message what a failed call leaves there: whatever was in memory.
+class CBrokenQueueApp : public CWinApp {
+public:
+    int calls = 0;
+
+protected:
+    int GetNextMessage(MSG* msg) override
+    {
+        ++calls;
+        msg->message = WM_QUIT;
+        msg->wParam = 0x5A5A;
+        return -1;
+    }
+};
+
+TEST(WinApp, FailedGetMessageEndsTheLoopWithAnErrorCode)
+{
+    CBrokenQueueApp app;
+    EXPECT_FALSE(app.PumpMessage());
+    EXPECT_EQ((int)CWinApp::EXIT_MESSAGE_ERROR, app.m_nExitCode);
+    EXPECT_NE(0, app.m_nExitCode);
+    // Run ends too, with the error as the program's exit code.
+    CWnd main(::GetDesktopWindow());
+    app.m_pMainWnd = &main;
+    app.m_nExitCode = 0;
+    EXPECT_EQ((int)CWinApp::EXIT_MESSAGE_ERROR, app.Run());
+    EXPECT_EQ(2, app.calls);
+    app.m_pMainWnd = nullptr;
+}
+
+TEST(Dialog, OwnerIsTheParentElseTheMainWindow)
+{
+    ModalGuard guard;
+    CWinApp app;
+    ASSERT_TRUE(CWindowImpl::RegisterWindowClass("ZmProbe"));
+    CProbeWnd main, other;
+    ASSERT_TRUE(main.CreateEx(0, "ZmProbe", "главное", WS_OVERLAPPED, 0, 0, 100, 100, nullptr, nullptr));
+    ASSERT_TRUE(other.CreateEx(0, "ZmProbe", "другое", WS_OVERLAPPED, 0, 0, 100, 100, nullptr, nullptr));
+    app.m_pMainWnd = &main;
+
+    EXPECT_EQ(other.m_hWnd, AfxGetOwnerWindow(&other));
+    CWnd windowless;
+    EXPECT_EQ(main.m_hWnd, AfxGetOwnerWindow(&windowless));
+    EXPECT_EQ(main.m_hWnd, AfxGetOwnerWindow(nullptr));
+    EXPECT_EQ(nullptr, AfxGetOwnerWindow(nullptr, &main)); // never its own owner
+
+    HWND ownerWithout = nullptr, ownerWith = nullptr;
+    for (CWnd* parent : {(CWnd*)nullptr, (CWnd*)&other}) {
+        CDialog dlg(100, parent);
+        HWND* owner = parent ? &ownerWith : &ownerWithout;
+        std::thread driver = Driver([&] {
+            HWND d = FindOwnWindow("Проверка диалога");
+            if (!d)
+                return;
+            *owner = ::GetWindow(d, GW_OWNER);
+            ::PostMessageA(d, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
+        });
+        EXPECT_EQ(IDCANCEL, dlg.DoModal());
+        driver.join();
+    }
+    EXPECT_EQ(main.m_hWnd, ownerWithout);
+    EXPECT_EQ(other.m_hWnd, ownerWith);
+    app.m_pMainWnd = nullptr;
+    main.DestroyWindow();
+    other.DestroyWindow();
+}
+
+// The state change of a list-view line, as its LVN_ITEMCHANGING and
+// LVN_ITEMCHANGED report it: "<what>:<line>" when the line becomes selected.
+std::string Selection(const char* what, const NMHDR* pnmh)
+{
+    const NMLISTVIEW* nm = reinterpret_cast<const NMLISTVIEW*>(pnmh);
+    if (!(nm->uChanged & LVIF_STATE) || !(nm->uNewState & LVIS_SELECTED) || (nm->uOldState & LVIS_SELECTED))
+        return "";
+    return std::string(what) + ":" + std::to_string(nm->iItem);
+}
+
+void SelectLine(HWND list, int line)
+{
+    LVITEMA item = {};
+    item.stateMask = LVIS_SELECTED;
+    item.state = LVIS_SELECTED;
+    ::SendMessageA(list, LVM_SETITEMSTATE, (WPARAM)line, (LPARAM)&item);
+}
+
+bool IsLineSelected(HWND list, int line)
+{
+    return (::SendMessageA(list, LVM_GETITEMSTATE, (WPARAM)line, LVIS_SELECTED) & LVIS_SELECTED) != 0;
+}
+
+// Controls as wrapper members, their messages routed by the table.
+class CRoutedDialog : public CDialog {
+public:
+    CRoutedDialog() : CDialog(104)
+    {
+        RouteCommand(20, BN_CLICKED, &CRoutedDialog::OnBrowse);
+        RouteCommandRange(21, 23, BN_CLICKED, &CRoutedDialog::OnChoice);
+        RouteCommand(25, EN_CHANGE, &CRoutedDialog::OnNameChange);
+        RouteNotify(26, LVN_ITEMCHANGING, &CRoutedDialog::OnLineChanging);
+        RouteNotify(26, LVN_ITEMCHANGED, &CRoutedDialog::OnLineChanged);
+    }
+
+    std::vector<std::string> log;
+    int lockedLine = 1; // a line that may not be selected
+    CButton m_Browse;
+    CEdit m_Name;
+    CListCtrl m_Lines;
+
+protected:
+    BOOL OnInitDialog() override
+    {
+        EXPECT_TRUE(AttachDlgItem(m_Browse, 20));
+        EXPECT_TRUE(AttachDlgItem(m_Name, 25));
+        EXPECT_TRUE(AttachDlgItem(m_Lines, 26));
+        CStatic none;
+        EXPECT_FALSE(AttachDlgItem(none, 99));
+        m_Lines.InsertColumn(0, "", 100);
+        m_Lines.AddLine("первая");
+        m_Lines.AddLine("вторая");
+        m_Lines.AddLine("третья");
+        return TRUE;
+    }
+    void OnOK() override
+    {
+        log.push_back("ok");
+        CDialog::OnOK();
+    }
+    void OnBrowse() { log.push_back("browse"); }
+    void OnChoice(UINT id) { log.push_back("choice:" + std::to_string(id)); }
+    void OnNameChange()
+    {
+        char text[32] = "";
+        m_Name.GetWindowText(text, sizeof(text));
+        log.push_back(std::string("name:") + text);
+    }
+    LRESULT OnLineChanging(NMHDR* pnmh)
+    {
+        std::string change = Selection("changing", pnmh);
+        if (change.empty())
+            return FALSE;
+        log.push_back(change);
+        // TRUE keeps the line as it is.
+        return reinterpret_cast<NMLISTVIEW*>(pnmh)->iItem == lockedLine;
+    }
+    LRESULT OnLineChanged(NMHDR* pnmh)
+    {
+        std::string change = Selection("changed", pnmh);
+        if (!change.empty())
+            log.push_back(change);
+        return 0;
+    }
+};
+
+TEST(DialogRouting, ButtonCommandsReachTheirHandlers)
+{
+    CWinApp app;
+    CRoutedDialog dlg;
+    ASSERT_TRUE(dlg.Create());
+    dlg.ShowWindow(SW_SHOW);
+    HWND d = dlg.m_hWnd;
+    EXPECT_EQ(::GetDlgItem(d, 20), dlg.m_Browse.m_hWnd);
+    dlg.m_Browse.Click();
+    CButton(::GetDlgItem(d, 22)).Click();
+    CButton(::GetDlgItem(d, 21)).Click();
+    CButton(::GetDlgItem(d, 23)).Click();
+    CButton(::GetDlgItem(d, 24)).Click(); // routed nowhere: left to the dialog manager
+    // The id matters, not only the code: BN_CLICKED of 25 is routed nowhere
+    // (its EN_CHANGE is).
+    ::SendMessageA(d, WM_COMMAND, MAKEWPARAM(25, BN_CLICKED), (LPARAM)dlg.m_Name.m_hWnd);
+    dlg.m_Name.SetWindowText("имя");
+    EXPECT_EQ((std::vector<std::string>{"browse", "choice:22", "choice:21", "choice:23", "name:имя"}), dlg.log);
+    EXPECT_TRUE(::IsWindow(d));
+    // IDOK, not routed, still ends in OnOK, which ends the modeless dialog.
+    CButton(::GetDlgItem(d, IDOK)).Click();
+    EXPECT_EQ("ok", dlg.log.back());
+    EXPECT_FALSE(::IsWindow(d));
+    EXPECT_EQ(nullptr, dlg.m_hWnd);
+    // The wrappers let go of the controls with the dialog.
+    EXPECT_EQ(nullptr, dlg.m_Browse.m_hWnd);
+    EXPECT_EQ(nullptr, dlg.m_Name.m_hWnd);
+    EXPECT_EQ(nullptr, dlg.m_Lines.m_hWnd);
+}
+
+TEST(DialogRouting, ModalDialogRoutesClicksFromAnotherThread)
+{
+    ModalGuard guard;
+    CWinApp app;
+    CRoutedDialog dlg;
+    std::thread driver = Driver([&] {
+        HWND d = FindOwnWindow("Проверка маршрутов");
+        if (!d)
+            return;
+        ::SendMessageA(::GetDlgItem(d, 23), BM_CLICK, 0, 0);
+        ::SendMessageA(::GetDlgItem(d, 20), BM_CLICK, 0, 0);
+        ::SendMessageA(::GetDlgItem(d, IDCANCEL), BM_CLICK, 0, 0);
+    });
+    EXPECT_EQ(IDCANCEL, dlg.DoModal());
+    driver.join();
+    EXPECT_EQ((std::vector<std::string>{"choice:23", "browse"}), dlg.log);
+}
+
+TEST(DialogRouting, NotificationsOfItsControlsReachTheirHandlers)
+{
+    CWinApp app;
+    CRoutedDialog dlg;
+    ASSERT_TRUE(dlg.Create());
+    HWND lines = dlg.m_Lines.m_hWnd;
+    ASSERT_NE(nullptr, lines);
+    SelectLine(lines, 0);
+    EXPECT_TRUE(IsLineSelected(lines, 0));
+    // The handler's answer goes back to the control: the locked line stays unselected.
+    SelectLine(lines, 1);
+    EXPECT_FALSE(IsLineSelected(lines, 1));
+    SelectLine(lines, 2);
+    EXPECT_TRUE(IsLineSelected(lines, 2));
+    EXPECT_EQ((std::vector<std::string>{"changing:0", "changed:0", "changing:1", "changing:2", "changed:2"}),
+              dlg.log);
+    dlg.DestroyWindow();
+}
+
+TEST(DialogRouting, NotificationsOfOtherWindowsAreIgnored)
+{
+    CWinApp app;
+    CRoutedDialog dlg;
+    ASSERT_TRUE(dlg.Create());
+    HWND d = dlg.m_hWnd;
+    // A window of the test's own, made elsewhere, with the id of the dialog's list.
+    HWND host = ::CreateWindowExA(0, "STATIC", "", WS_POPUP, 0, 0, 50, 50, nullptr, nullptr, nullptr, nullptr);
+    ASSERT_NE(nullptr, host);
+    HWND stranger = ::CreateWindowExA(0, "STATIC", "", WS_CHILD, 0, 0, 10, 10, host, (HMENU)26, nullptr, nullptr);
+    ASSERT_NE(nullptr, stranger);
+    ASSERT_EQ(26, ::GetDlgCtrlID(stranger));
+
+    NMLISTVIEW nm = {};
+    nm.hdr.idFrom = 26;
+    nm.hdr.code = LVN_ITEMCHANGING;
+    nm.iItem = dlg.lockedLine;
+    nm.uChanged = LVIF_STATE;
+    nm.uNewState = LVIS_SELECTED;
+    // From the stranger ...
+    nm.hdr.hwndFrom = stranger;
+    EXPECT_EQ(0, ::SendMessageA(d, WM_NOTIFY, 26, (LPARAM)&nm));
+    // ... from a child of the dialog that is not the control it names ...
+    nm.hdr.hwndFrom = ::GetDlgItem(d, 20);
+    EXPECT_EQ(0, ::SendMessageA(d, WM_NOTIFY, 26, (LPARAM)&nm));
+    // ... and from no window at all: nothing reaches the handler.
+    nm.hdr.hwndFrom = nullptr;
+    EXPECT_EQ(0, ::SendMessageA(d, WM_NOTIFY, 26, (LPARAM)&nm));
+    EXPECT_TRUE(dlg.log.empty());
+    // The same notification from the list itself is handled.
+    nm.hdr.hwndFrom = dlg.m_Lines.m_hWnd;
+    EXPECT_EQ(TRUE, ::SendMessageA(d, WM_NOTIFY, 26, (LPARAM)&nm));
+    EXPECT_EQ((std::vector<std::string>{"changing:1"}), dlg.log);
+
+    ::DestroyWindow(host);
+    dlg.DestroyWindow();
+}
+
+// A page routes the messages of its own controls, and still takes the
+// notifications of its sheet, but of no one else.
+class CRoutedPage : public CPropertyPage {
+public:
+    explicit CRoutedPage(std::vector<std::string>* log) : CPropertyPage(105), m_log(log)
+    {
+        RouteCommand(30, BN_CLICKED, &CRoutedPage::OnPress);
+        RouteNotify(31, LVN_ITEMCHANGED, &CRoutedPage::OnLineChanged);
+    }
+
+protected:
+    BOOL OnInitDialog() override
+    {
+        AttachDlgItem(m_Lines, 31);
+        m_Lines.InsertColumn(0, "", 100);
+        m_Lines.AddLine("строка");
+        return TRUE;
+    }
+    BOOL OnSetActive() override
+    {
+        m_log->push_back("active");
+        SetWizardButtons(PSWIZB_FINISH);
+        return TRUE;
+    }
+    BOOL OnWizardFinish() override
+    {
+        m_log->push_back("finish");
+        return TRUE;
+    }
+    void OnCancel() override { m_log->push_back("cancel"); }
+    void OnPress() { m_log->push_back("press"); }
+    LRESULT OnLineChanged(NMHDR* pnmh)
+    {
+        std::string change = Selection("changed", pnmh);
+        if (!change.empty())
+            m_log->push_back(change);
+        return 0;
+    }
+
+    std::vector<std::string>* m_log;
+    CListCtrl m_Lines;
+};
+
+TEST(DialogRouting, PageRoutesItsControlsAndTakesOnlyItsSheetsNotifications)
+{
+    ModalGuard guard;
+    CWinApp app;
+    std::vector<std::string> log;
+    CRoutedPage page(&log);
+    CPropertySheet sheet("");
+    sheet.SetWizardMode();
+    sheet.AddPage(&page);
+    LRESULT forgedFinish = -1;
+    bool openAfterForgery = false;
+    std::thread driver = Driver([&] {
+        HWND s = FindOwnWindow("Мастер: с кнопкой");
+        if (!s)
+            return;
+        HWND p = (HWND)::SendMessageA(s, PSM_GETCURRENTPAGEHWND, 0, 0);
+        ::SendMessageA(::GetDlgItem(p, 30), BM_CLICK, 0, 0);
+        SelectLine(::GetDlgItem(p, 31), 0);
+        // A finish that does not come from the sheet is no finish.
+        HWND stranger = ::CreateWindowExA(0, "STATIC", "", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr);
+        PSHNOTIFY forged = {};
+        forged.hdr.hwndFrom = stranger;
+        forged.hdr.code = PSN_WIZFINISH;
+        forgedFinish = ::SendMessageA(p, WM_NOTIFY, 0, (LPARAM)&forged);
+        ::DestroyWindow(stranger);
+        openAfterForgery = ::IsWindow(s) != FALSE;
+        ::SendMessageA(s, PSM_SETWIZBUTTONS, 0, PSWIZB_FINISH);
+        ::SendMessageA(s, PSM_PRESSBUTTON, PSBTN_FINISH, 0);
+        // The sheet's loop looks whether it has ended only once it gets a message.
+        ::PostMessageA(s, WM_NULL, 0, 0);
+        if (!WaitFor([&] { return !::IsWindow(s); }, 3000))
+            ::PostMessageA(s, WM_COMMAND, IDCANCEL, 0);
+    });
+    sheet.DoModal();
+    driver.join();
+    EXPECT_EQ(0, forgedFinish);
+    EXPECT_TRUE(openAfterForgery);
+    EXPECT_EQ((std::vector<std::string>{"active", "press", "changed:0", "finish"}), log);
 }
 
 } // namespace
