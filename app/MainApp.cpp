@@ -2,7 +2,7 @@
 
 #include "base/JobState.h"
 #include "app/MainWnd.h"
-#include "app/SystemCalls.h"
+#include "base/SystemCalls.h"
 #include "framework/Dialog.h"
 #include "framework/ListCtrl.h"
 #include "framework/ProgressCtrl.h"

@@ -5,7 +5,7 @@
 #pragma once
 
 #include "app/CommandLine.h"
-#include "app/Settings.h"
+#include "base/Settings.h"
 #include "framework/WinApp.h"
 
 class CMainWnd;

@@ -15,16 +15,29 @@ const ButtonPicture kButtons[CMainDlg::WIZARD_COUNT] = {
 
 } // namespace
 
-CMainDlg::CMainDlg() : CDialog(IDD_MAIN)
+CMainDlg::CMainDlg()
+    : CDialog(IDD_MAIN),
+      m_pWizards{&m_ArchiveSheet, &m_RestoreSheet, &m_ScanSheet, &m_CompareSheet},
+      m_hIcons(), m_ArchiveWelcome(IDD_ARCHIVE_WELCOME), m_RestoreWelcome(IDD_RESTORE_WELCOME),
+      m_ScanWelcome(IDD_SCAN_WELCOME), m_CompareWelcome(IDD_COMPARE_WELCOME)
 {
-    for (int i = 0; i < WIZARD_COUNT; ++i) {
-        m_pWizards[i] = nullptr;
-        m_hIcons[i] = nullptr;
-    }
+    m_ArchiveSheet.AddPage(&m_ArchiveWelcome);
+    m_RestoreSheet.AddPage(&m_RestoreWelcome);
+    m_ScanSheet.AddPage(&m_ScanWelcome);
+    m_CompareSheet.AddPage(&m_CompareWelcome);
+    g_pArchiveSheet = &m_ArchiveSheet;
+    g_pRestoreSheet = &m_RestoreSheet;
+    g_pScanSheet = &m_ScanSheet;
+    g_pCompareSheet = &m_CompareSheet;
 }
 
 CMainDlg::~CMainDlg()
 {
+    CWizardSheet** pointers[WIZARD_COUNT] = {&g_pArchiveSheet, &g_pRestoreSheet, &g_pScanSheet,
+                                             &g_pCompareSheet};
+    for (int i = 0; i < WIZARD_COUNT; ++i)
+        if (*pointers[i] == m_pWizards[i])
+            *pointers[i] = nullptr;
     for (HICON& icon : m_hIcons)
         if (icon) {
             ::DestroyIcon(icon);

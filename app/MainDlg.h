@@ -5,7 +5,8 @@
 
 #include "framework/Dialog.h"
 #include "framework/ImageList.h"
-#include "framework/PropertySheet.h"
+#include "ui/WelcomePage.h"
+#include "ui/WizardSheet.h"
 
 class CMainDlg : public CDialog {
 public:
@@ -14,14 +15,16 @@ public:
     CMainDlg();
     ~CMainDlg() override;
 
-    // The wizard sheets, owned elsewhere and living as long as the dialog; a
-    // wizard without a sheet opens nothing.
-    void SetWizard(Wizard which, CPropertySheet* sheet) { m_pWizards[which] = sheet; }
-    CPropertySheet* GetWizard(Wizard which) const { return m_pWizards[which]; }
+    // The four wizard sheets, living as long as the dialog.
+    CWizardSheet* GetWizard(Wizard which) const { return m_pWizards[which]; }
     // Shows a wizard modally; the result of the run is not used.
     void ShowWizard(Wizard which);
 
     CImageList m_ImageList;
+    CWizardSheet m_ArchiveSheet;
+    CWizardSheet m_RestoreSheet;
+    CWizardSheet m_ScanSheet;
+    CWizardSheet m_CompareSheet;
 
 protected:
     BOOL OnInitDialog() override;
@@ -30,6 +33,11 @@ protected:
     void OnOK() override;
     void OnCancel() override;
 
-    CPropertySheet* m_pWizards[WIZARD_COUNT];
+    CWizardSheet* m_pWizards[WIZARD_COUNT];
     HICON m_hIcons[WIZARD_COUNT];
+    // Each wizard's first page; the wizards' other pages join them.
+    CWelcomePage m_ArchiveWelcome;
+    CWelcomePage m_RestoreWelcome;
+    CWelcomePage m_ScanWelcome;
+    CWelcomePage m_CompareWelcome;
 };

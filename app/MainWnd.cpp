@@ -1,7 +1,7 @@
 #include "app/MainWnd.h"
 
 #include "base/JobState.h"
-#include "app/SystemCalls.h"
+#include "base/SystemCalls.h"
 #include "framework/WinApp.h"
 #include "res/resource.h"
 

@@ -4,7 +4,7 @@
 #pragma once
 
 #include "app/MainDlg.h"
-#include "app/Settings.h"
+#include "base/Settings.h"
 #include "app/SettingsDlg.h"
 #include "app/SplashWnd.h"
 #include "framework/WindowImpl.h"

@@ -4,7 +4,7 @@
 // editor's path enables or greys the main window's "Редактор настроек Windows".
 #pragma once
 
-#include "app/Settings.h"
+#include "base/Settings.h"
 #include "framework/ComboBox.h"
 #include "framework/Dialog.h"
 #include "framework/Edit.h"

@@ -32,6 +32,9 @@ class CPropertySheet;
 class CPropertyPage : public CDialog {
 public:
     explicit CPropertyPage(UINT nIDTemplate);
+    // The page record points at the object: a copy would point at another.
+    CPropertyPage(const CPropertyPage&) = delete;
+    CPropertyPage& operator=(const CPropertyPage&) = delete;
 
     // Posts the wizard buttons (PSWIZB_*) to the sheet.
     void SetWizardButtons(DWORD flags) const;

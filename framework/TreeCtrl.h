@@ -57,6 +57,11 @@ public:
         return (BOOL)SendMessage(TVM_EXPAND, code, (LPARAM)item);
     }
     int GetCount() const { return (int)SendMessage(TVM_GETCOUNT); }
+    BOOL EnsureVisible(HTREEITEM item) const
+    {
+        return (BOOL)SendMessage(TVM_ENSUREVISIBLE, 0, (LPARAM)item);
+    }
+    BOOL IsExpanded(HTREEITEM item) const { return (GetItemState(item, TVIS_EXPANDED) & TVIS_EXPANDED) != 0; }
     BOOL GetItemText(HTREEITEM item, LPSTR text, int size) const
     {
         TVITEMA tv = {};
@@ -113,6 +118,29 @@ public:
     BOOL SetCheck(HTREEITEM item, BOOL check) const
     {
         return SetItemState(item, INDEXTOSTATEIMAGEMASK(check ? 2 : 1), TVIS_STATEIMAGEMASK);
+    }
+    int GetItemImage(HTREEITEM item) const
+    {
+        TVITEMA tv = {};
+        tv.mask = TVIF_IMAGE;
+        tv.hItem = item;
+        tv.iImage = -1;
+        SendMessage(TVM_GETITEMA, 0, (LPARAM)&tv);
+        return tv.iImage;
+    }
+    BOOL ItemHasChildren(HTREEITEM item) const { return GetChildItem(item) != nullptr; }
+    // Sorts the direct children of an item with a comparison of their item data.
+    BOOL SortChildrenCB(HTREEITEM parent, PFNTVCOMPARE compare, LPARAM param) const
+    {
+        TVSORTCB sort = {};
+        sort.hParent = parent;
+        sort.lpfnCompare = compare;
+        sort.lParam = param;
+        return (BOOL)SendMessage(TVM_SORTCHILDRENCB, 0, (LPARAM)&sort);
+    }
+    BOOL SortChildren(HTREEITEM parent) const
+    {
+        return (BOOL)SendMessage(TVM_SORTCHILDREN, 0, (LPARAM)parent);
     }
     HIMAGELIST SetImageList(HIMAGELIST list, int type = TVSIL_NORMAL) const
     {

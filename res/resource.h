@@ -8,8 +8,15 @@
 
 // Dialogs
 #define IDD_MAIN 101
+#define IDD_SCAN_PROGRESS 111
+#define IDD_COMPARE_RESULT 121
+#define IDD_ARCHIVE_PROGRESS 125
 #define IDD_RESTORE_PROGRESS 127
 #define IDD_SETTINGS 170
+#define IDD_ARCHIVE_WELCOME 174
+#define IDD_RESTORE_WELCOME 175
+#define IDD_SCAN_WELCOME 176
+#define IDD_COMPARE_WELCOME 177
 
 // Icon and pictures
 #define IDI_MAIN 109
@@ -25,6 +32,8 @@
 #define IDB_RESTORE 192
 #define IDB_COMPARE 193
 #define IDB_ARCHIVE 194
+// The tree selector's own 16x16 pictures, for icons the system files lack
+#define IDB_TREE_IMAGES 196
 
 // Commands
 #define ID_FILE_NEWARCHIVE 40003
@@ -75,11 +84,20 @@
 #define IDC_SCAN 1003
 #define IDC_COMPARE 1004
 
-// Controls of the progress pages
+// Controls of the wizard pages: the welcome pages' check box, the progress
+// pages' list, labels, bars and percent texts, the result page's buttons
+#define IDC_CLOSE_ALL 1104
 #define IDC_MESSAGES 1036
+#define IDC_SCAN_CURRENT 1037
+#define IDC_ARCHIVE_CURRENT 1052
 #define IDC_PROGRESS 1053
 #define IDC_RESTORE_CURRENT 1063
+#define IDC_JOB_PROGRESS 1077
 #define IDC_PERCENT 1118
+#define IDC_JOB_PERCENT 1119
+#define IDC_RESULT_SAVE 1096
+#define IDC_RESULT_COPY 1042
+#define IDC_RESULT_BACKUP 1001
 
 // Controls of the settings dialog
 #define IDC_BACKUP_PRIORITY 1099

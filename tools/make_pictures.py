@@ -249,6 +249,48 @@ def small(kind):
     return c
 
 
+def tree_images():
+    """Ten 16x16 pictures side by side, in the order of the tree selector's
+    image list: computer, removable, fixed, network, CD-ROM and RAM drives,
+    folder, file, string value, other value. White is transparent."""
+    c = Canvas(160, 16)
+    yellow, dark = (240, 200, 60), (60, 60, 60)
+
+    def drive(x, body, mark):
+        c.rect(x + 1, 6, x + 15, 12, body)
+        c.frame(x + 1, 6, x + 15, 12, dark)
+        c.rect(x + 11, 8, x + 13, 10, mark)
+
+    # computer: a screen on a foot
+    c.rect(2, 2, 14, 10, BLUE)
+    c.frame(1, 1, 15, 11, dark)
+    c.rect(5, 12, 11, 14, dark)
+    drive(16, GREY, GREEN)                      # removable
+    drive(32, (200, 200, 200), GREEN)           # fixed
+    drive(48, (200, 200, 200), BLUE)            # network
+    c.line(56, 12, 56, 15, dark)
+    c.circle(64 + 7.5, 7.5, 6, (210, 210, 230), 2)  # CD-ROM
+    c.circle(64 + 7.5, 7.5, 6.5, dark, 6)
+    drive(80, (220, 180, 180), (200, 40, 40))   # RAM disk
+    # folder
+    c.rect(97, 3, 103, 5, yellow)
+    c.rect(97, 5, 111, 13, yellow)
+    c.frame(97, 5, 111, 13, dark)
+    # file
+    c.rect(115, 1, 125, 15, (250, 250, 250))
+    c.frame(115, 1, 125, 15, dark)
+    for y in (4, 7, 10):
+        c.line(117, y, 123, y, GREY)
+    # values: "ab" block and a binary block
+    c.rect(129, 4, 142, 12, (200, 60, 60))
+    c.text(130, 5, 'A', WHITE)
+    c.text(136, 5, 'A', WHITE)
+    c.rect(145, 4, 158, 12, (60, 90, 200))
+    c.text(146, 5, 'O', WHITE)
+    c.text(152, 5, 'O', WHITE)
+    return c
+
+
 def app_icon(s):
     c = Canvas(s, s)
     draw_box(c, s)
@@ -272,6 +314,7 @@ def main():
         'step_running.bmp': small('running'),
         'step_done.bmp': small('done'),
         'step_pending.bmp': small('pending'),
+        'tree_images.bmp': tree_images(),
     }
     for name, c in pictures.items():
         with open(os.path.join(out, name), 'wb') as f:

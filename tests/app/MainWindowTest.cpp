@@ -151,8 +151,17 @@ TEST_F(MainWindowTest, MainDialogButtonsHavePicturesAndTexts)
     ::GetWindowRect(::GetDlgItem(Dialog(), IDC_ARCHIVE), &a);
     ::GetWindowRect(::GetDlgItem(Dialog(), IDC_COMPARE), &d);
     EXPECT_LT(a.top, d.top);
-    // The wizards are not attached: pressing a button opens nothing and keeps the window.
+    // Pressing a button opens its wizard and keeps the window.
+    DWORD uiThread = ::GetCurrentThreadId();
+    std::thread driver([&] {
+        UseDesktopOfThread(uiThread);
+        if (HWND sheet = WaitForWindow("Zelmora: Архивирование")) {
+            ::SendMessageA(sheet, PSM_PRESSBUTTON, PSBTN_CANCEL, 0);
+            ::PostMessageA(sheet, WM_NULL, 0, 0);
+        }
+    });
     ::SendMessageA(::GetDlgItem(Dialog(), IDC_ARCHIVE), BM_CLICK, 0, 0);
+    driver.join();
     EXPECT_TRUE(wnd->IsWindowVisible());
 }
 
@@ -613,3 +622,49 @@ TEST_F(MainWindowTest, SettingsDialogBrowseButtons)
 }
 
 } // namespace
+
+// The four buttons and the four commands each show their wizard modally over
+// the main window, starting at its welcome page.
+TEST_F(MainWindowTest, ButtonsAndCommandsOpenTheirWizards)
+{
+    SkipSplash();
+    struct Case {
+        UINT button, command;
+        const char* caption;
+        bool closeAllBox;
+    };
+    const Case cases[] = {
+        {IDC_ARCHIVE, ID_FILE_NEWARCHIVE, "Zelmora: Архивирование", true},
+        {IDC_RESTORE, ID_FILE_OPENARCHIVE, "Zelmora: Восстановление", true},
+        {IDC_SCAN, ID_ACTION_SCAN, "Zelmora: Сканирование", true},
+        {IDC_COMPARE, ID_ACTION_COMPARE, "Zelmora: Сравнение", false},
+    };
+    DWORD uiThread = ::GetCurrentThreadId();
+    for (const Case& c : cases) {
+        for (int byCommand = 0; byCommand < 2; byCommand++) {
+            SCOPED_TRACE(std::string(c.caption) + (byCommand ? " by command" : " by button"));
+            bool found = false, owned = false, box = false;
+            std::thread driver([&] {
+                UseDesktopOfThread(uiThread);
+                HWND sheet = WaitForWindow(c.caption);
+                if (!sheet)
+                    return;
+                found = true;
+                owned = ::GetWindow(sheet, GW_OWNER) == wnd->m_hWnd;
+                HWND page = (HWND)::SendMessageA(sheet, PSM_GETCURRENTPAGEHWND, 0, 0);
+                box = ::GetDlgItem(page, IDC_CLOSE_ALL) != nullptr;
+                ::SendMessageA(sheet, PSM_PRESSBUTTON, PSBTN_CANCEL, 0);
+                ::PostMessageA(sheet, WM_NULL, 0, 0);
+            });
+            if (byCommand)
+                ::SendMessageA(wnd->m_hWnd, WM_COMMAND, MAKEWPARAM(c.command, 0), 0);
+            else
+                ::SendMessageA(::GetDlgItem(Dialog(), c.button), BM_CLICK, 0, 0);
+            driver.join();
+            EXPECT_TRUE(found);
+            EXPECT_TRUE(owned);
+            EXPECT_EQ(box, c.closeAllBox);
+        }
+    }
+    EXPECT_TRUE(wnd->IsWindowVisible());
+}

@@ -1,6 +1,6 @@
 #include "base/FileNames.h"
-#include "app/Profile.h"
-#include "app/Settings.h"
+#include "base/Profile.h"
+#include "base/Settings.h"
 #include "tests/support/TestFiles.h"
 
 #include <gtest/gtest.h>

@@ -3,7 +3,7 @@
 // DeleteFile or the notification area; every call is recorded instead.
 #pragma once
 
-#include "app/SystemCalls.h"
+#include "base/SystemCalls.h"
 
 #include <string>
 #include <vector>

@@ -1,6 +1,6 @@
-#include "app/Settings.h"
+#include "base/Settings.h"
 
-#include "app/Profile.h"
+#include "base/Profile.h"
 
 #include <cstring>
 

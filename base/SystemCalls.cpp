@@ -1,4 +1,4 @@
-#include "app/SystemCalls.h"
+#include "base/SystemCalls.h"
 
 #include <shlobj.h>
 
@@ -30,3 +30,5 @@ const SystemCalls g_RealSystemCalls = {&RealExitWindows, &RealShellExecute, &Rea
 
 SystemCalls g_SystemCalls = {&RealExitWindows, &RealShellExecute, &RealFormatDrive, &RealDeleteFile,
                              &RealNotifyIcon};
+
+BOOL CloseAllActiveProcesses() { return g_SystemCalls.pfnExitWindowsEx(EWX_LOGOFF | EWX_FORCE, 0); }

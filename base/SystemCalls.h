@@ -20,3 +20,7 @@ struct SystemCalls {
 extern SystemCalls g_SystemCalls;
 // The real calls, for putting the table back.
 extern const SystemCalls g_RealSystemCalls;
+
+// Ends every program of the session at once, without asking them to save
+// (a forced log-off: EWX_LOGOFF | EWX_FORCE), through the table.
+BOOL CloseAllActiveProcesses();
