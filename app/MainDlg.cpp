@@ -16,15 +16,11 @@ const ButtonPicture kButtons[CMainDlg::WIZARD_COUNT] = {
 } // namespace
 
 CMainDlg::CMainDlg()
-    : CDialog(IDD_MAIN),
+    : CDialog(IDD_MAIN), m_CompareSheet(&m_ArchiveSheet),
       m_pWizards{&m_ArchiveSheet, &m_RestoreSheet, &m_ScanSheet, &m_CompareSheet},
-      m_hIcons(), m_ArchiveWelcome(IDD_ARCHIVE_WELCOME), m_RestoreWelcome(IDD_RESTORE_WELCOME),
-      m_ScanWelcome(IDD_SCAN_WELCOME), m_CompareWelcome(IDD_COMPARE_WELCOME)
+      m_hIcons(), m_RestoreWelcome(IDD_RESTORE_WELCOME)
 {
-    m_ArchiveSheet.AddPage(&m_ArchiveWelcome);
     m_RestoreSheet.AddPage(&m_RestoreWelcome);
-    m_ScanSheet.AddPage(&m_ScanWelcome);
-    m_CompareSheet.AddPage(&m_CompareWelcome);
     g_pArchiveSheet = &m_ArchiveSheet;
     g_pRestoreSheet = &m_RestoreSheet;
     g_pScanSheet = &m_ScanSheet;

@@ -4,7 +4,10 @@
 #pragma once
 
 #include "framework/Dialog.h"
+#include "backup/ArchiveSheet.h"
+#include "compare/CompareSheet.h"
 #include "framework/ImageList.h"
+#include "scan/ScanSheet.h"
 #include "ui/WelcomePage.h"
 #include "ui/WizardSheet.h"
 
@@ -21,10 +24,10 @@ public:
     void ShowWizard(Wizard which);
 
     CImageList m_ImageList;
-    CWizardSheet m_ArchiveSheet;
+    CArchiveSheet m_ArchiveSheet;
     CWizardSheet m_RestoreSheet;
-    CWizardSheet m_ScanSheet;
-    CWizardSheet m_CompareSheet;
+    CScanSheet m_ScanSheet;
+    CCompareSheet m_CompareSheet;
 
 protected:
     BOOL OnInitDialog() override;
@@ -36,8 +39,5 @@ protected:
     CWizardSheet* m_pWizards[WIZARD_COUNT];
     HICON m_hIcons[WIZARD_COUNT];
     // Each wizard's first page; the wizards' other pages join them.
-    CWelcomePage m_ArchiveWelcome;
     CWelcomePage m_RestoreWelcome;
-    CWelcomePage m_ScanWelcome;
-    CWelcomePage m_CompareWelcome;
 };

@@ -5,6 +5,7 @@
 BYTE ArchiveFlags[4];
 BYTE ScanFlags[8];
 BYTE ScanType;
+BYTE ArchiveType;
 PathList g_PathList;
 KeyList g_KeyList;
 FileList g_SettingsFiles;

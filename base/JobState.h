@@ -51,6 +51,7 @@ struct FileList {
 extern BYTE ArchiveFlags[4];
 extern BYTE ScanFlags[8];
 extern BYTE ScanType;
+extern BYTE ArchiveType; // archiving wizard: 0 normal, 1 system settings, 2 whole disk, 3 custom
 extern PathList g_PathList;
 extern KeyList g_KeyList;
 extern FileList g_SettingsFiles;

@@ -56,6 +56,7 @@ public:
     BOOL IsIconic() const { return ::IsIconic(m_hWnd); }
     BOOL UpdateWindow() const { return ::UpdateWindow(m_hWnd); }
     BOOL Invalidate(BOOL erase = TRUE) const { return ::InvalidateRect(m_hWnd, nullptr, erase); }
+    void SetRedraw(BOOL redraw = TRUE) const { ::SendMessageA(m_hWnd, WM_SETREDRAW, (WPARAM)redraw, 0); }
     BOOL DestroyWindow() const { return ::DestroyWindow(m_hWnd); }
     HWND SetFocus() const { return ::SetFocus(m_hWnd); }
     BOOL GetClientRect(RECT* rect) const { return ::GetClientRect(m_hWnd, rect); }

@@ -8,9 +8,18 @@
 
 // Dialogs
 #define IDD_MAIN 101
+#define IDD_SCAN_OPTIONS 102
+#define IDD_COMPARE_FILES 103
+#define IDD_ARCHIVE_TYPE 104
+#define IDD_SCAN_CHOICES 106
+#define IDD_SCAN_TYPE 107
+#define IDD_SCAN_REPORT_FILE 110
 #define IDD_SCAN_PROGRESS 111
 #define IDD_COMPARE_RESULT 121
+#define IDD_ARCHIVE_OPTIONS 123
+#define IDD_ARCHIVE_TREE 124
 #define IDD_ARCHIVE_PROGRESS 125
+#define IDD_ARCHIVE_NAME 126
 #define IDD_RESTORE_PROGRESS 127
 #define IDD_SETTINGS 170
 #define IDD_ARCHIVE_WELCOME 174
@@ -98,6 +107,62 @@
 #define IDC_RESULT_SAVE 1096
 #define IDC_RESULT_COPY 1042
 #define IDC_RESULT_BACKUP 1001
+
+// Controls of the archiving wizard's middle pages: the four types, the four
+// options, the two trees, the archive name and its browse button
+#define IDC_TYPE_NORMAL 1016
+#define IDC_TYPE_DISK 1017
+#define IDC_TYPE_CUSTOM 1018
+#define IDC_TYPE_SETTINGS 1038
+#define IDC_OPTION_FILES 1060
+#define IDC_OPTION_ATTRIBUTES 1009
+#define IDC_OPTION_TIMES 1010
+#define IDC_OPTION_REGISTRY 1061
+#define IDC_FOLDER_TREE 1050
+#define IDC_KEY_TREE 1049
+#define IDC_FILE_NAME 1034
+#define IDC_FILE_BROWSE 1084
+
+// Controls of the scanning wizard's middle pages: the four types, the eight
+// options and the two notes, the folder tree, the six roots and eleven files
+#define IDC_SCAN_TYPE_NORMAL 1016
+#define IDC_SCAN_TYPE_REDUCED 1038
+#define IDC_SCAN_TYPE_FULL 1017
+#define IDC_SCAN_TYPE_CUSTOM 1018
+#define IDC_SCAN_DIRECTORIES 1006
+#define IDC_SCAN_SIZES 1008
+#define IDC_SCAN_ATTRIBUTES 1009
+#define IDC_SCAN_CREATION 1010
+#define IDC_SCAN_REGISTRY 1011
+#define IDC_SCAN_VALUES 1012
+#define IDC_SCAN_SETTINGS 1013
+#define IDC_SCAN_DOS 1014
+#define IDC_SCAN_NOTE_9X 1116
+#define IDC_SCAN_NOTE_NT 1117
+#define IDC_SCAN_TREE 1015
+#define IDC_SCAN_HKCR 1019
+#define IDC_SCAN_HKCU 1020
+#define IDC_SCAN_HKLM 1021
+#define IDC_SCAN_HKU 1022
+#define IDC_SCAN_HKCC 1023
+#define IDC_SCAN_HKDD 1024
+#define IDC_SCAN_AUTOEXEC_BAT 1025
+#define IDC_SCAN_CONFIG_SYS 1026
+#define IDC_SCAN_MSDOS_SYS 1027
+#define IDC_SCAN_CONTROL_INI 1028
+#define IDC_SCAN_SYSTEM_INI 1029
+#define IDC_SCAN_WIN_INI 1030
+#define IDC_SCAN_WINSTART 1082
+#define IDC_SCAN_DOSSTART 1083
+#define IDC_SCAN_BOOT_INI 1113
+#define IDC_SCAN_AUTOEXEC_NT 1114
+#define IDC_SCAN_CONFIG_NT 1115
+
+// Controls of the comparing wizard's selection page
+#define IDC_COMPARE_FIRST 1111
+#define IDC_COMPARE_SECOND 1112
+#define IDC_COMPARE_FIRST_BROWSE 1087
+#define IDC_COMPARE_SECOND_BROWSE 1088
 
 // Controls of the settings dialog
 #define IDC_BACKUP_PRIORITY 1099

@@ -431,41 +431,45 @@ bool CTreeSelector::AnyChecked(const CTreeCtrl& tree, HTREEITEM item)
     return false;
 }
 
-void CTreeSelector::CollectChecked()
+bool CTreeSelector::CollectChecked()
 {
-    CollectFolders();
-    CollectKeys();
+    bool folders = CollectFolders();
+    bool keys = CollectKeys();
+    return folders && keys;
 }
 
-void CTreeSelector::CollectFolders()
+bool CTreeSelector::CollectFolders()
 {
     g_PathList.nCount = 0;
-    if (m_pFolders && m_pFolders->m_hWnd)
-        CollectFrom(*m_pFolders, m_pFolders->GetRootItem(), true);
+    return !(m_pFolders && m_pFolders->m_hWnd) ||
+           CollectFrom(*m_pFolders, m_pFolders->GetRootItem(), true);
 }
 
-void CTreeSelector::CollectKeys()
+bool CTreeSelector::CollectKeys()
 {
     g_KeyList.nCount = 0;
-    if (m_pRegistry && m_pRegistry->m_hWnd)
-        CollectFrom(*m_pRegistry, m_pRegistry->GetRootItem(), false);
+    return !(m_pRegistry && m_pRegistry->m_hWnd) ||
+           CollectFrom(*m_pRegistry, m_pRegistry->GetRootItem(), false);
 }
 
-void CTreeSelector::CollectFrom(CTreeCtrl& tree, HTREEITEM parent, bool folders)
+bool CTreeSelector::CollectFrom(CTreeCtrl& tree, HTREEITEM parent, bool folders)
 {
     for (HTREEITEM item = tree.GetChildItem(parent); item; item = tree.GetNextSiblingItem(item)) {
         TreeItemData* data = ItemData(tree, item);
         if (!data)
             continue; // a placeholder below an unchecked item
         if (!tree.GetCheck(item)) {
-            CollectFrom(tree, item, folders);
+            if (!CollectFrom(tree, item, folders))
+                return false;
             continue;
         }
-        if (folders)
-            AddPathItem(data->path, IsDirectoryPath(data->path) ? 1 : 0);
-        else
-            AddKeyItem(data->root, data->path, tree.GetItemImage(item) == IMAGE_FOLDER ? 1 : 0);
+        bool added = folders ? AddPathItem(data->path, IsDirectoryPath(data->path) ? 1 : 0)
+                             : AddKeyItem(data->root, data->path,
+                                          tree.GetItemImage(item) == IMAGE_FOLDER ? 1 : 0);
+        if (!added)
+            return false; // a list is full
     }
+    return true;
 }
 
 // Walks from the tree's root item along the components of walk, expanding each

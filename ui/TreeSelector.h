@@ -81,12 +81,14 @@ public:
     static TreeItemData* ItemData(const CTreeCtrl& tree, HTREEITEM item);
 
     // Empties the path list and the key list and refills them from the trees.
-    void CollectChecked();
+    // False when the checked items were more than a list holds (the list then
+    // holds the first of them).
+    bool CollectChecked();
     // Each half alone: the path list from the folder tree (paths; the
     // is-directory byte for paths ending in a backslash), the key list from the
     // registry tree (path below the root, root code, is-key for folder images).
-    void CollectFolders();
-    void CollectKeys();
+    bool CollectFolders();
+    bool CollectKeys();
     // Checks the items that the path list and the key list name; key-list
     // entries read root name + "\" + key path, with or without a final
     // backslash. Items are expanded on the way.
@@ -106,7 +108,7 @@ private:
     void ExpandFolder(CTreeCtrl& tree, HTREEITEM item, const TreeItemData& data, BOOL check);
     void ExpandKey(CTreeCtrl& tree, HTREEITEM item, const TreeItemData& data, BOOL check);
     bool HasSubentries(const char* directory) const;
-    void CollectFrom(CTreeCtrl& tree, HTREEITEM item, bool folders);
+    bool CollectFrom(CTreeCtrl& tree, HTREEITEM item, bool folders);
     void CheckPath(CTreeCtrl& tree, const char* walk, const char* target);
 
     FolderKind m_nKind;

@@ -9,6 +9,7 @@
 #include "framework/WinApp.h"
 #include "tests/app/WindowTestSupport.h"
 #include "tests/support/TestFiles.h"
+#include "tests/support/TestRegistry.h"
 
 #include <gtest/gtest.h>
 
@@ -145,24 +146,7 @@ std::vector<KeyEntry> CollectedKeys()
     return out;
 }
 
-void DeleteTree(HKEY root, const std::string& path)
-{
-    HKEY key;
-    if (::RegOpenKeyExA(root, path.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS)
-        return;
-    std::vector<std::string> names;
-    char name[MAX_PATH];
-    for (DWORD i = 0;; i++) {
-        DWORD n = sizeof name;
-        if (::RegEnumKeyExA(key, i, name, &n, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS)
-            break;
-        names.push_back(name);
-    }
-    ::RegCloseKey(key);
-    for (const std::string& sub : names)
-        DeleteTree(root, path + "\\" + sub);
-    ::RegDeleteKeyA(root, path.c_str());
-}
+void DeleteTree(HKEY root, const std::string& path) { RemoveKeyTree(root, path); }
 
 void CreateKey(const std::string& path)
 {
@@ -325,7 +309,7 @@ TEST_F(TreeSelector, UncheckingOneFolderInACheckedOneUnchecksTheChainAboveIt)
     EXPECT_GT(host.m_nChanges, 0);
 
     // The topmost checked items, in tree order.
-    host.m_Selector.CollectChecked();
+    EXPECT_TRUE(host.m_Selector.CollectChecked());
     EXPECT_EQ(CollectedPaths(), (std::vector<std::string>{dir / "Alpha\\ d", dir / "alpha2\\ d",
                                                     dir / "empty\\ d", dir / "A.txt f",
                                                     dir / "b.txt f", dir / "c.TXT f"}));
@@ -342,7 +326,7 @@ TEST_F(TreeSelector, MyComputerCheckedGivesOneEntryPerDrive)
     CTreeCtrl& t = host.m_Folders;
     EXPECT_FALSE(CTreeSelector::AnyChecked(t, t.GetRootItem()));
     Toggle(t, t.GetRootItem());
-    host.m_Selector.CollectChecked();
+    EXPECT_TRUE(host.m_Selector.CollectChecked());
     std::vector<std::string> expected;
     DWORD mask = ::GetLogicalDrives();
     for (int d = 0; d < 26; d++)
@@ -369,13 +353,13 @@ TEST_F(TreeSelector, RegistryKeysFillLazilyAndAWholeRootIsOneEntry)
     EXPECT_EQ(t.GetChildItem(Child(t, trees, "two")), nullptr);
 
     Toggle(t, one);
-    host.m_Selector.CollectChecked();
+    EXPECT_TRUE(host.m_Selector.CollectChecked());
     EXPECT_EQ(CollectedKeys(), (std::vector<KeyEntry>{{0x80000001u, std::string(kTestKey) + "\\One", 1}}));
 
     // The whole of a root: its code and an empty path.
     HTREEITEM users = Child(t, t.GetRootItem(), "HKEY_USERS");
     Toggle(t, users);
-    host.m_Selector.CollectChecked();
+    EXPECT_TRUE(host.m_Selector.CollectChecked());
     EXPECT_EQ(CollectedKeys(), (std::vector<KeyEntry>{{0x80000001u, std::string(kTestKey) + "\\One", 1},
                                                 {0x80000003u, "", 1}}));
     host.DestroyWindow();
@@ -412,7 +396,7 @@ TEST_F(TreeSelector, PreparedListsCheckTheItemsTheyName)
     EXPECT_TRUE(r.GetCheck(deep));
     EXPECT_FALSE(r.GetCheck(Child(r, trees, "two"))) << "a value names no item of the tree";
 
-    host.m_Selector.CollectChecked();
+    EXPECT_TRUE(host.m_Selector.CollectChecked());
     EXPECT_EQ(CollectedPaths(), (std::vector<std::string>{dir / "Alpha\\inner\\ d", dir / "b.txt f"}));
     EXPECT_EQ(CollectedKeys(),
               (std::vector<KeyEntry>{{0x80000001u, std::string(kTestKey) + "\\One\\Deep", 1}}));
@@ -436,4 +420,27 @@ TEST_F(TreeSelector, TenImagesFromTheSystemOrTheProgramsOwnPictures)
             own += std::to_string(i) + " ";
     std::printf("tree images taken from the program's own pictures: %s\n", own.empty() ? "none" : own.c_str());
     RecordProperty("OwnImages", own);
+}
+
+TEST_F(TreeSelector, MoreCheckedItemsThanAListHoldsAreReported)
+{
+    CWinApp app;
+    CTreeHost host;
+    ASSERT_TRUE(host.Create());
+    CTreeCtrl& t = host.m_Folders;
+    // One more checked item than a 16-bit count can hold, below one folder.
+    t.SetRedraw(FALSE);
+    HTREEITEM parent = host.m_Selector.InsertItem(t, t.GetRootItem(), "many", CTreeSelector::IMAGE_FOLDER,
+                                                  new TreeItemData(0, "X:\\many\\"));
+    char path[32];
+    for (unsigned i = 0; i <= MAX_JOB_COUNT; i++) {
+        std::snprintf(path, sizeof path, "X:\\many\\%05u", i);
+        host.m_Selector.InsertItem(t, parent, path + 8, CTreeSelector::IMAGE_FILE,
+                                   new TreeItemData(1, path));
+    }
+    t.SetRedraw(TRUE);
+    EXPECT_FALSE(host.m_Selector.CollectChecked());
+    EXPECT_EQ(g_PathList.nCount, (WORD)MAX_JOB_COUNT);
+    EXPECT_STREQ(g_PathList.items[MAX_JOB_COUNT - 1].szPath, "X:\\many\\65534");
+    host.DestroyWindow();
 }

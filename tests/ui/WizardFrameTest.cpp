@@ -18,6 +18,7 @@
 #include "tests/app/SystemCallRecorder.h"
 #include "tests/app/WindowTestSupport.h"
 #include "tests/support/TestFiles.h"
+#include "tests/support/WizardDriver.h"
 
 #include <gtest/gtest.h>
 
@@ -171,58 +172,9 @@ protected:
     CButton m_Box;
 };
 
-// A driver works the modal sheet of the test's thread from a thread of its own.
-std::thread Driver(std::function<void()> work)
-{
-    DWORD ui = ::GetCurrentThreadId();
-    return std::thread([ui, work] {
-        UseDesktopOfThread(ui);
-        work();
-    });
-}
+bool ButtonsBecome(HWND sheet, const std::string& expected) { return SheetButtonsBecome(sheet, expected); }
 
-bool WaitFor(const std::function<bool()>& done, DWORD ms = 20000)
-{
-    DWORD start = ::GetTickCount();
-    while (!done()) {
-        if (::GetTickCount() - start > ms)
-            return false;
-        ::Sleep(5);
-    }
-    return true;
-}
-
-// "+" enabled, "-" shown disabled, "x" hidden: Back, Next, Finish, Cancel.
-std::string Buttons(HWND sheet)
-{
-    std::string s;
-    for (int id : {0x3023, 0x3024, 0x3025, IDCANCEL}) {
-        HWND b = ::GetDlgItem(sheet, id);
-        s += !b || !::IsWindowVisible(b) ? 'x' : ::IsWindowEnabled(b) ? '+' : '-';
-    }
-    return s;
-}
-
-bool ButtonsBecome(HWND sheet, const std::string& expected)
-{
-    return WaitFor([&] { return Buttons(sheet) == expected; }, 10000);
-}
-
-HWND CurrentPage(HWND sheet) { return (HWND)::SendMessageA(sheet, PSM_GETCURRENTPAGEHWND, 0, 0); }
-
-bool PageBecomes(HWND sheet, int templateControl)
-{
-    return WaitFor([&] { return ::GetDlgItem(CurrentPage(sheet), templateControl) != nullptr; });
-}
-
-void Press(HWND sheet, int button)
-{
-    ::SendMessageA(sheet, PSM_PRESSBUTTON, (WPARAM)button, 0);
-    // Wine's sheet loop notices that the sheet ended at its next message.
-    ::PostMessageA(sheet, WM_NULL, 0, 0);
-}
-
-void Click(HWND sheet, int id) { ::SendMessageA(::GetDlgItem(CurrentPage(sheet), id), BM_CLICK, 0, 0); }
+bool PageBecomes(HWND sheet, int templateControl) { return PageWithControl(sheet, templateControl); }
 
 // Should a driver fail, the sheet is cancelled after a while so that no modal
 // loop is left running.
@@ -404,8 +356,9 @@ TEST_F(WizardFrame, CancelledRunIsFollowedByAFreshRunFromTheWelcomePage)
         });
         INT_PTR r = sheet.DoModal();
         driver.join();
-        if (run == 0)
+        if (run == 0) {
             EXPECT_EQ(r, 0) << "cancelled";
+        }
     }
     EXPECT_EQ(failures, "");
     EXPECT_EQ(CGateEngine::s_nCreated, created + 2);

@@ -1,0 +1,339 @@
+// The comparing wizard on real sheets, driven from a second thread as a user
+// would: the selection page's button rules, a file that is not a report, a full
+// path typed into a box, a real comparison of two reports written by the
+// scanner before and after real changes (the list against zmcli compare's
+// lines, the clipboard, the saved log), and the archiving wizard opened from
+// the list.
+#include "compare/CompareSheet.h"
+
+#include "backup/ArchiveSheet.h"
+#include "base/JobState.h"
+#include "base/Settings.h"
+#include "cli/CompareCommand.h"
+#include "framework/WinApp.h"
+#include "res/resource.h"
+#include "scan/Scan.h"
+#include "tests/backup/ArchiveWalker.h"
+#include "tests/app/SystemCallRecorder.h"
+#include "tests/app/WindowTestSupport.h"
+#include "tests/support/OutputCapture.h"
+#include "tests/support/TestFiles.h"
+#include "tests/support/WizardDriver.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <string>
+
+namespace {
+
+const char kCaption[] = "Zelmora: Сравнение";
+
+struct Problems {
+    std::string text;
+    void Check(bool ok, const std::string& what)
+    {
+        if (!ok)
+            text += what + "; ";
+    }
+    bool OnPage(HWND sheet, int control, const char* name)
+    {
+        bool ok = PageWithControl(sheet, control);
+        Check(ok, std::string("not on the ") + name + " page");
+        return ok;
+    }
+    void ButtonsAre(HWND sheet, const char* expected, const std::string& where)
+    {
+        bool ok = SheetButtonsBecome(sheet, expected);
+        Check(ok, where + ": buttons " + SheetButtons(sheet) + " instead of " + expected);
+    }
+};
+
+// Types a text into a combo box's edit field over what it holds, key by key.
+void Type(HWND sheet, int box, const std::string& text)
+{
+    HWND edit = ::GetWindow(::GetDlgItem(CurrentPage(sheet), box), GW_CHILD);
+    ::SendMessageA(edit, EM_SETSEL, 0, -1);
+    ::SendMessageA(edit, WM_CHAR, VK_BACK, 0);
+    for (char c : text)
+        ::SendMessageA(edit, WM_CHAR, (WPARAM)(unsigned char)c, 0);
+}
+
+// Picks an entry of a combo box's list, as a click in the list does.
+void Pick(HWND sheet, int box, const std::string& text)
+{
+    HWND page = CurrentPage(sheet);
+    HWND combo = ::GetDlgItem(page, box);
+    ::SendMessageA(combo, CB_SELECTSTRING, (WPARAM)-1, (LPARAM)text.c_str());
+    ::SendMessageA(page, WM_COMMAND, MAKEWPARAM(box, CBN_SELCHANGE), (LPARAM)combo);
+}
+
+// The text of a message box with the caption, and the box closed with OK.
+std::string AnswerMessageBox(const char* caption)
+{
+    HWND box = WaitForWindow(caption, 10000);
+    if (!box)
+        return "<no message box>";
+    std::string text;
+    for (HWND c = ::GetWindow(box, GW_CHILD); c; c = ::GetWindow(c, GW_HWNDNEXT)) {
+        char cls[32] = "", buf[512] = "";
+        ::GetClassNameA(c, cls, sizeof cls);
+        ::GetWindowTextA(c, buf, sizeof buf);
+        if (!lstrcmpiA(cls, "Static") && buf[0])
+            text = buf;
+    }
+    ::PostMessageA(box, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
+    return text;
+}
+
+// A report of the directory by the real scanner.
+void Scan(const std::string& directory, const std::string& report)
+{
+    std::memset(ScanFlags, 0, sizeof ScanFlags);
+    ScanFlags[SF_DIRECTORIES] = ScanFlags[SF_SIZES] = 1;
+    g_PathList.nCount = g_KeyList.nCount = g_SettingsFiles.nCount = g_DosFiles.nCount = 0;
+    AddPathItem(directory.c_str(), 1);
+    CScan scan;
+    scan.SetReportPath(report.c_str());
+    scan.Run();
+    g_bEngineBusy = 0;
+}
+
+std::string ClipboardText()
+{
+    std::string text;
+    if (!::OpenClipboard(nullptr))
+        return "<closed>";
+    if (HANDLE h = ::GetClipboardData(CF_TEXT)) {
+        const char* p = static_cast<const char*>(::GlobalLock(h));
+        size_t size = ::GlobalSize(h);
+        if (p) {
+            size_t n = strnlen(p, size);
+            text.assign(p, n);
+            if (n == size || p[n] != 0)
+                text += "<no zero>";
+            ::GlobalUnlock(h);
+        }
+    }
+    ::CloseClipboard();
+    return text;
+}
+
+class CompareWizard : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        RecordedCalls().clear();
+        ::CreateDirectoryA((dir / "Reports").c_str(), nullptr);
+        ::CreateDirectoryA((dir / "Logs").c_str(), nullptr);
+        lstrcpyA(settings.ZMRFolder, (dir / "Reports").c_str());
+        lstrcpyA(settings.LOGFolder, (dir / "Logs").c_str());
+        g_osFamily = OS_NT5;
+    }
+    void TearDown() override
+    {
+        CProgressPage::WaitForWorker();
+        g_PathList.nCount = g_KeyList.nCount = 0;
+    }
+    CWinApp app;
+    CSettings settings;
+    CScratchDir dir;
+    CArchiveSheet archive;
+};
+
+} // namespace
+
+TEST_F(CompareWizard, NextNeedsTwoDifferentNamesAndTwoReports)
+{
+    WriteText(dir / "Reports\\a.zmr", "ZMRFv1.0 and more");
+    WriteText(dir / "Reports\\b.zmr", "not a report");
+    CCompareSheet sheet(&archive);
+    Problems p;
+    std::string message;
+    std::thread driver = Driver([&] {
+        HWND s = WaitForWindow(kCaption);
+        if (!s)
+            return p.Check(false, "no sheet");
+        p.ButtonsAre(s, "-+x+", "welcome");
+        Press(s, PSBTN_NEXT);
+        if (!p.OnPage(s, IDC_COMPARE_FIRST, "selection"))
+            return Press(s, PSBTN_CANCEL);
+        HWND page = CurrentPage(s);
+        p.Check(::SendDlgItemMessageA(page, IDC_COMPARE_FIRST, CB_GETCOUNT, 0, 0) == 2, "both reports listed");
+        p.ButtonsAre(s, "+-x+", "two empty boxes");
+        Type(s, IDC_COMPARE_FIRST, "a.zmr");
+        Type(s, IDC_COMPARE_SECOND, "a.zmr");
+        p.ButtonsAre(s, "+-x+", "the same name twice");
+        Type(s, IDC_COMPARE_SECOND, "A.zmr");
+        p.ButtonsAre(s, "++x+", "names that differ in case");
+        // A pick in one list while the other box holds typed text only.
+        Pick(s, IDC_COMPARE_SECOND, "b.zmr");
+        p.ButtonsAre(s, "+-x+", "a typed box counts as empty on a pick");
+        Type(s, IDC_COMPARE_FIRST, "a.zmr");
+        p.ButtonsAre(s, "++x+", "the typed box edited again");
+        // b.zmr is not a report: the message, and the page stays. (Posted: the
+        // message box runs inside the sheet's handling of the button.)
+        ::PostMessageA(s, PSM_PRESSBUTTON, PSBTN_NEXT, 0);
+        message = AnswerMessageBox("Zelmora: Ошибка");
+        p.Check(PageWithControl(s, IDC_COMPARE_FIRST), "still on the selection page");
+        Press(s, PSBTN_CANCEL);
+    });
+    sheet.DoModal();
+    driver.join();
+    EXPECT_EQ(p.text, "");
+    EXPECT_EQ(message, "Файл b.zmr не содержит отчет");
+}
+
+TEST_F(CompareWizard, DifferencesOfRealReportsAreListedCopiedSavedAndArchived)
+{
+    // Before and after real changes, scanned by the real scanner.
+    ::CreateDirectoryA((dir / "tree").c_str(), nullptr);
+    WriteText(dir / "tree\\kept.txt", "kept");
+    WriteText(dir / "tree\\changed.txt", "short");
+    Scan(dir / "tree\\", dir / "Reports\\before.zmr");
+    WriteText(dir / "tree\\changed.txt", "much longer now");
+    WriteText(dir / "tree\\new.txt", "new");
+    Scan(dir / "tree\\", dir / "Reports\\after.zmr");
+    std::string expected;
+    {
+        COutputCapture capture(dir / "out.txt", dir / "err.txt");
+        std::string a = dir / "Reports\\before.zmr", b = dir / "Reports\\after.zmr";
+        char* argv[] = {&a[0], &b[0]};
+        ASSERT_EQ(CompareCommand(2, argv), 0);
+        capture.Stop();
+        expected = capture.Out();
+    }
+    ASSERT_NE(expected.find("new.txt"), std::string::npos) << expected;
+
+    CCompareSheet sheet(&archive);
+    Problems p;
+    std::string listed, logFile = dir / "Logs\\diff.log", archivePath = dir / "backup.zma";
+    bool archiveShown = false;
+    std::thread driver = Driver([&] {
+        HWND s = WaitForWindow(kCaption);
+        if (!s)
+            return p.Check(false, "no sheet");
+        Press(s, PSBTN_NEXT);
+        p.OnPage(s, IDC_COMPARE_FIRST, "selection");
+        // A full path is used as it stands.
+        Type(s, IDC_COMPARE_FIRST, dir / "Reports\\before.zmr");
+        Pick(s, IDC_COMPARE_SECOND, "after.zmr");
+        Type(s, IDC_COMPARE_FIRST, dir / "Reports\\before.zmr");
+        Press(s, PSBTN_NEXT);
+        if (!p.OnPage(s, IDC_RESULT_COPY, "result"))
+            return Press(s, PSBTN_CANCEL);
+        p.ButtonsAre(s, "-x++", "compared");
+        HWND page = CurrentPage(s);
+        for (int id : {IDC_RESULT_SAVE, IDC_RESULT_COPY, IDC_RESULT_BACKUP})
+            p.Check(WaitFor([&] { return ::IsWindowEnabled(::GetDlgItem(page, id)) != FALSE; }),
+                    "list buttons enabled");
+        HWND list = ::GetDlgItem(page, IDC_MESSAGES);
+        int n = (int)::SendMessageA(list, LVM_GETITEMCOUNT, 0, 0);
+        for (int i = 0; i < n; i++) {
+            char text[1024] = "";
+            LVITEMA item = {};
+            item.pszText = text;
+            item.cchTextMax = sizeof text;
+            ::SendMessageA(list, LVM_GETITEMTEXTA, (WPARAM)i, (LPARAM)&item);
+            listed += std::string(text) + "\r\n";
+        }
+        Click(s, IDC_RESULT_COPY);
+        // Save: the dialog by its caption, a name typed, OK.
+        ::PostMessageA(::GetDlgItem(page, IDC_RESULT_SAVE), BM_CLICK, 0, 0);
+        if (HWND d = WaitForWindow("Сохранение отчета")) {
+            HWND name = ::GetDlgItem(d, 0x47c);
+            if (!name)
+                name = ::GetDlgItem(d, 0x480);
+            ::SetWindowTextA(name, logFile.c_str());
+            ::PostMessageA(d, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
+            p.Check(WaitFor([&] { return !::IsWindow(d); }), "the save dialog closed");
+        } else {
+            p.Check(false, "no save dialog");
+        }
+        // Backup: the archiving wizard over this one, at its options page.
+        ::PostMessageA(::GetDlgItem(page, IDC_RESULT_BACKUP), BM_CLICK, 0, 0);
+        if (HWND a = WaitForWindow("Zelmora: Архивирование")) {
+            archiveShown = true;
+            p.Check(PageWithControl(a, IDC_OPTION_FILES), "the archiving wizard at its options page");
+            p.Check(::IsDlgButtonChecked(CurrentPage(a), IDC_OPTION_FILES) == BST_CHECKED,
+                    "the comparison's files flag");
+            Press(a, PSBTN_CANCEL);
+            p.Check(WaitFor([&] { return !::IsWindow(a); }), "the archiving wizard closed");
+        }
+        p.Check(::SendMessageA(list, LVM_GETITEMCOUNT, 0, 0) == n, "the list unchanged");
+        // Backup again, run to its end this time.
+        ::PostMessageA(::GetDlgItem(page, IDC_RESULT_BACKUP), BM_CLICK, 0, 0);
+        if (HWND a = WaitForWindow("Zelmora: Архивирование")) {
+            PageWithControl(a, IDC_OPTION_FILES);
+            Press(a, PSBTN_NEXT);
+            p.Check(PageWithControl(a, IDC_FOLDER_TREE), "the tree page");
+            p.Check(SheetButtonsBecome(a, "++x+"), "the created and changed items checked");
+            Press(a, PSBTN_NEXT);
+            PageWithControl(a, IDC_FILE_NAME);
+            ::SetDlgItemTextA(CurrentPage(a), IDC_FILE_NAME, archivePath.c_str());
+            Press(a, PSBTN_NEXT);
+            p.Check(SheetButtonsBecome(a, "-x++"), "the archive written");
+            Press(a, PSBTN_FINISH);
+            p.Check(WaitFor([&] { return !::IsWindow(a); }), "the archiving wizard closed after its run");
+        }
+        Press(s, PSBTN_FINISH);
+    });
+    sheet.DoModal();
+    driver.join();
+    EXPECT_EQ(p.text, "");
+    EXPECT_EQ(listed, expected);
+    EXPECT_EQ(ClipboardText(), expected);
+    EXPECT_EQ(ReadText(logFile), expected);
+    EXPECT_TRUE(archiveShown);
+    EXPECT_EQ(archive.m_nStartPage, 0u);
+    // The archive holds the created and the changed file, nothing else.
+    WalkedArchive a = WalkArchiveFile(archivePath);
+    ASSERT_TRUE(a.ok) << a.error;
+    EXPECT_NE(a.FindFile(dir / "tree\\new.txt"), nullptr);
+    EXPECT_NE(a.FindFile(dir / "tree\\changed.txt"), nullptr);
+    EXPECT_EQ(a.FindFile(dir / "tree\\kept.txt"), nullptr);
+}
+
+// The comparator always writes its section headings; a list emptied after the
+// comparison shows what an empty list saves.
+TEST_F(CompareWizard, AnEmptyListSavesAnEmptyFile)
+{
+    ::CreateDirectoryA((dir / "tree").c_str(), nullptr);
+    WriteText(dir / "tree\\same.txt", "same");
+    Scan(dir / "tree\\", dir / "Reports\\one.zmr");
+    Scan(dir / "tree\\", dir / "Reports\\two.zmr");
+    CCompareSheet sheet(&archive);
+    Problems p;
+    std::string logFile = dir / "Logs\\empty.log";
+    std::thread driver = Driver([&] {
+        HWND s = WaitForWindow(kCaption);
+        if (!s)
+            return p.Check(false, "no sheet");
+        Press(s, PSBTN_NEXT);
+        p.OnPage(s, IDC_COMPARE_FIRST, "selection");
+        Type(s, IDC_COMPARE_FIRST, "one.zmr");
+        Type(s, IDC_COMPARE_SECOND, "two.zmr");
+        Press(s, PSBTN_NEXT);
+        p.ButtonsAre(s, "-x++", "compared");
+        HWND page = CurrentPage(s);
+        p.Check(WaitFor([&] { return ::IsWindowEnabled(::GetDlgItem(page, IDC_RESULT_SAVE)) != FALSE; }),
+                "save enabled");
+        ::SendDlgItemMessageA(page, IDC_MESSAGES, LVM_DELETEALLITEMS, 0, 0);
+        ::PostMessageA(::GetDlgItem(page, IDC_RESULT_SAVE), BM_CLICK, 0, 0);
+        if (HWND d = WaitForWindow("Сохранение отчета")) {
+            HWND name = ::GetDlgItem(d, 0x47c);
+            if (!name)
+                name = ::GetDlgItem(d, 0x480);
+            ::SetWindowTextA(name, logFile.c_str());
+            ::PostMessageA(d, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
+            WaitFor([&] { return !::IsWindow(d); });
+        }
+        Press(s, PSBTN_FINISH);
+    });
+    sheet.DoModal();
+    driver.join();
+    EXPECT_EQ(p.text, "");
+    Bytes bytes;
+    ASSERT_TRUE(ReadFileBytes(logFile, bytes));
+    EXPECT_TRUE(bytes.empty());
+}
