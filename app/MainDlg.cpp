@@ -18,9 +18,8 @@ const ButtonPicture kButtons[CMainDlg::WIZARD_COUNT] = {
 CMainDlg::CMainDlg()
     : CDialog(IDD_MAIN), m_CompareSheet(&m_ArchiveSheet),
       m_pWizards{&m_ArchiveSheet, &m_RestoreSheet, &m_ScanSheet, &m_CompareSheet},
-      m_hIcons(), m_RestoreWelcome(IDD_RESTORE_WELCOME)
+      m_hIcons()
 {
-    m_RestoreSheet.AddPage(&m_RestoreWelcome);
     g_pArchiveSheet = &m_ArchiveSheet;
     g_pRestoreSheet = &m_RestoreSheet;
     g_pScanSheet = &m_ScanSheet;

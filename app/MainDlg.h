@@ -7,8 +7,8 @@
 #include "backup/ArchiveSheet.h"
 #include "compare/CompareSheet.h"
 #include "framework/ImageList.h"
+#include "restore/RestoreSheet.h"
 #include "scan/ScanSheet.h"
-#include "ui/WelcomePage.h"
 #include "ui/WizardSheet.h"
 
 class CMainDlg : public CDialog {
@@ -25,7 +25,7 @@ public:
 
     CImageList m_ImageList;
     CArchiveSheet m_ArchiveSheet;
-    CWizardSheet m_RestoreSheet;
+    CRestoreSheet m_RestoreSheet;
     CScanSheet m_ScanSheet;
     CCompareSheet m_CompareSheet;
 
@@ -38,6 +38,4 @@ protected:
 
     CWizardSheet* m_pWizards[WIZARD_COUNT];
     HICON m_hIcons[WIZARD_COUNT];
-    // Each wizard's first page; the wizards' other pages join them.
-    CWelcomePage m_RestoreWelcome;
 };

@@ -419,6 +419,30 @@ bool CTreeSelector::SyncCheck(CTreeCtrl& tree, HTREEITEM item)
     return true;
 }
 
+namespace {
+
+void SyncBelow(CTreeCtrl& tree, HTREEITEM parent)
+{
+    for (HTREEITEM item = tree.GetChildItem(parent); item; item = tree.GetNextSiblingItem(item)) {
+        CTreeSelector::SyncCheck(tree, item);
+        SyncBelow(tree, item);
+    }
+}
+
+} // namespace
+
+void CTreeSelector::SyncAll(CTreeCtrl& tree)
+{
+    if (!tree.m_hWnd)
+        return;
+    tree.UpdateWindow();
+    HTREEITEM root = tree.GetRootItem();
+    if (!root)
+        return;
+    SyncCheck(tree, root);
+    SyncBelow(tree, root);
+}
+
 bool CTreeSelector::AnyChecked(const CTreeCtrl& tree, HTREEITEM item)
 {
     if (!item)
@@ -441,6 +465,8 @@ bool CTreeSelector::CollectChecked()
 bool CTreeSelector::CollectFolders()
 {
     g_PathList.nCount = 0;
+    if (m_pFolders)
+        SyncAll(*m_pFolders);
     return !(m_pFolders && m_pFolders->m_hWnd) ||
            CollectFrom(*m_pFolders, m_pFolders->GetRootItem(), true);
 }
@@ -448,6 +474,8 @@ bool CTreeSelector::CollectFolders()
 bool CTreeSelector::CollectKeys()
 {
     g_KeyList.nCount = 0;
+    if (m_pRegistry)
+        SyncAll(*m_pRegistry);
     return !(m_pRegistry && m_pRegistry->m_hWnd) ||
            CollectFrom(*m_pRegistry, m_pRegistry->GetRootItem(), false);
 }

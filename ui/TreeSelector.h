@@ -76,6 +76,10 @@ public:
 
     // Notices a changed check box (true when there was one) and propagates it.
     static bool SyncCheck(CTreeCtrl& tree, HTREEITEM item);
+    // Notices every change not yet drawn, parents before children: a page
+    // calls it before it reads the ticks (a key press can come before the
+    // paint that would have noticed the last click).
+    static void SyncAll(CTreeCtrl& tree);
     // The item or any item below it is checked.
     static bool AnyChecked(const CTreeCtrl& tree, HTREEITEM item);
     static TreeItemData* ItemData(const CTreeCtrl& tree, HTREEITEM item);

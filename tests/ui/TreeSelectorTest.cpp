@@ -444,3 +444,22 @@ TEST_F(TreeSelector, MoreCheckedItemsThanAListHoldsAreReported)
     EXPECT_STREQ(g_PathList.items[MAX_JOB_COUNT - 1].szPath, "X:\\many\\65534");
     host.DestroyWindow();
 }
+
+TEST_F(TreeSelector, AClickNotYetDrawnIsCollectedAllTheSame)
+{
+    CWinApp app;
+    CTreeHost host;
+    ASSERT_TRUE(host.Create());
+    CTreeCtrl& t = host.m_Folders;
+    Draw(t);
+    // A tick, and the lists read before any paint could notice it (a key press
+    // is handled before a pending paint).
+    HTREEITEM top = t.GetRootItem();
+    t.SelectItem(top);
+    t.SendMessage(WM_KEYDOWN, VK_SPACE, 0);
+    t.SendMessage(WM_KEYUP, VK_SPACE, 0);
+    ASSERT_TRUE(t.GetCheck(top));
+    EXPECT_TRUE(host.m_Selector.CollectChecked());
+    EXPECT_EQ(g_PathList.nCount, (WORD)__builtin_popcount(::GetLogicalDrives()));
+    host.DestroyWindow();
+}

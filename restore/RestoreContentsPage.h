@@ -1,0 +1,28 @@
+// The restoring wizard's contents page: the archive's files and registry as two
+// check-box trees, loaded when the archive differs from the one shown last and
+// afresh on each run. Next needs a tick and builds the restore job from the
+// ticks; a damaged archive is said once, with what could be read shown.
+#pragma once
+
+#include "framework/TreeCtrl.h"
+#include "restore/ArchiveContents.h"
+#include "ui/TreeSelector.h"
+#include "ui/WizardPage.h"
+
+class CRestoreContentsPage : public CWizardPage {
+public:
+    CRestoreContentsPage();
+
+    CTreeSelector m_Selector;
+
+protected:
+    BOOL OnInitDialog() override;
+    BOOL OnSetActive() override;
+    LRESULT OnWizardNext() override;
+    LRESULT OnTreeNotify(NMHDR* pnmh);
+    void ShowButtons();
+
+    CTreeCtrl m_Files;
+    CTreeCtrl m_Keys;
+    char m_szShown[MAX_PATH]; // the archive the trees show
+};
