@@ -337,3 +337,58 @@ TEST_F(CompareWizard, AnEmptyListSavesAnEmptyFile)
     ASSERT_TRUE(ReadFileBytes(logFile, bytes));
     EXPECT_TRUE(bytes.empty());
 }
+
+TEST_F(CompareWizard, AReportChosenInAnotherFolderMovesBothNamesThere)
+{
+    ::CreateDirectoryA((dir / "elsewhere").c_str(), nullptr);
+    WriteText(dir / "Reports\\here.zmr", "ZMRFv1.0");
+    WriteText(dir / "elsewhere\\one.zmr", "ZMRFv1.0");
+    WriteText(dir / "elsewhere\\two.zmr", "ZMRFv1.0");
+    CCompareSheet sheet(&archive);
+    Problems p;
+    std::string second, firstList;
+    std::thread driver = Driver([&] {
+        HWND s = WaitForWindow(kCaption);
+        if (!s)
+            return p.Check(false, "no sheet");
+        Press(s, PSBTN_NEXT);
+        p.OnPage(s, IDC_COMPARE_FIRST, "selection");
+        HWND page = CurrentPage(s);
+        ::PostMessageA(::GetDlgItem(page, IDC_COMPARE_SECOND_BROWSE), BM_CLICK, 0, 0);
+        if (HWND d = WaitForWindow("Открытие файла с отчетом")) {
+            HWND name = ::GetDlgItem(d, 0x47c);
+            if (!name)
+                name = ::GetDlgItem(d, 0x480);
+            ::SetWindowTextA(name, (dir / "elsewhere\\two.zmr").c_str());
+            ::PostMessageA(d, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
+            p.Check(WaitFor([&] { return !::IsWindow(d); }), "the open dialog closed");
+        } else {
+            p.Check(false, "no open dialog");
+        }
+        char text[MAX_PATH] = "";
+        p.Check(WaitFor([&] {
+                    ::GetDlgItemTextA(page, IDC_COMPARE_SECOND, text, sizeof text);
+                    return text[0] != 0;
+                }),
+                "the chosen name in the box");
+        second = text;
+        int n = (int)::SendDlgItemMessageA(page, IDC_COMPARE_FIRST, CB_GETCOUNT, 0, 0);
+        for (int i = 0; i < n; i++) {
+            char entry[MAX_PATH] = "";
+            ::SendDlgItemMessageA(page, IDC_COMPARE_FIRST, CB_GETLBTEXT, (WPARAM)i, (LPARAM)entry);
+            firstList += std::string(entry) + " ";
+        }
+        // The first name now names a file of the new folder.
+        Type(s, IDC_COMPARE_FIRST, "one.zmr");
+        p.ButtonsAre(s, "++x+", "two names");
+        Press(s, PSBTN_NEXT);
+        p.Check(PageWithControl(s, IDC_RESULT_COPY), "both files of the new folder are reports");
+        p.ButtonsAre(s, "-x++", "compared");
+        Press(s, PSBTN_FINISH);
+    });
+    sheet.DoModal();
+    driver.join();
+    EXPECT_EQ(p.text, "");
+    EXPECT_EQ(second, "two.zmr");
+    EXPECT_EQ(firstList, "one.zmr two.zmr ");
+}

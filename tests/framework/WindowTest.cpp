@@ -197,13 +197,28 @@ protected:
     void PostNcDestroy() override { gone = true; }
 };
 
+// Asks the dialog, on its own thread, to send itself a notification and read
+// back the message result it left (so that no later message can overwrite the
+// value between the two).
+const UINT WM_PROBE_NOTIFY_RESULT = WM_APP + 40;
+
 class CTestDialog : public CDialog {
 public:
     CTestDialog() : CDialog(100) {}
     std::vector<std::string> log;
     LRESULT notifyResult = 0;
+    LRESULT probedResult = 0;
 
 protected:
+    LRESULT OnMessage(UINT msg, WPARAM wParam, LPARAM lParam) override
+    {
+        if (msg != WM_PROBE_NOTIFY_RESULT)
+            return CDialog::OnMessage(msg, wParam, lParam);
+        NMHDR nm = {m_hWnd, 0, (UINT)-1234};
+        ::SendMessageA(m_hWnd, WM_NOTIFY, 0, (LPARAM)&nm);
+        probedResult = ::GetWindowLongPtrA(m_hWnd, DWLP_MSGRESULT);
+        return 0;
+    }
     BOOL OnInitDialog() override
     {
         log.push_back("init");
@@ -253,7 +268,8 @@ TEST(Dialog, ModalRunsUntilOkAndGivesItsResult)
         seenCombo = (int)::SendDlgItemMessageA(d, 11, CB_GETCURSEL, 0, 0);
         NMHDR nm = {d, 0, (UINT)-1234};
         seenReturn = ::SendMessageA(d, WM_NOTIFY, 0, (LPARAM)&nm);
-        seenResult = ::GetWindowLongPtrA(d, DWLP_MSGRESULT);
+        ::SendMessageA(d, WM_PROBE_NOTIFY_RESULT, 0, 0);
+        seenResult = dlg.probedResult;
         ::SetDlgItemTextA(d, 10, "дальше");
         ::SendMessageA(::GetDlgItem(d, IDOK), BM_CLICK, 0, 0);
     });

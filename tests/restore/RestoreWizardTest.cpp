@@ -475,3 +475,52 @@ TEST_F(RestoreWizard, DamagedArchivesNeverBreakTheContentsTrees)
     EXPECT_GT(whole, 10);
     DestroyWindow(frame);
 }
+
+TEST_F(RestoreWizard, AnArchiveChosenInAnotherFolderIsListedAndRead)
+{
+    std::string made = MakeArchive(true, false, "moved.zma");
+    ::CreateDirectoryA((dir / "elsewhere").c_str(), nullptr);
+    ASSERT_TRUE(::MoveFileA(made.c_str(), (dir / "elsewhere\\moved.zma").c_str()));
+    WriteText(dir / "elsewhere\\second.zma", "x");
+    CRestoreSheet sheet;
+    Problems p;
+    std::string list, top;
+    std::thread driver = Driver([&] {
+        HWND s = WaitForWindow(kCaption);
+        if (!s)
+            return p.Check(false, "no sheet");
+        Press(s, PSBTN_NEXT);
+        p.OnPage(s, IDC_RESTORE_ARCHIVE_NAME, "archive");
+        HWND page = CurrentPage(s);
+        ::PostMessageA(::GetDlgItem(page, IDC_FILE_BROWSE), BM_CLICK, 0, 0);
+        if (HWND d = WaitForWindow("Открытие архива")) {
+            HWND name = ::GetDlgItem(d, 0x47c);
+            if (!name)
+                name = ::GetDlgItem(d, 0x480);
+            ::SetWindowTextA(name, (dir / "elsewhere\\moved.zma").c_str());
+            ::PostMessageA(d, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
+            p.Check(WaitFor([&] { return !::IsWindow(d); }), "the open dialog closed");
+        } else {
+            p.Check(false, "no open dialog");
+        }
+        p.ButtonsAre(s, "++x+", "a name chosen");
+        int n = (int)::SendDlgItemMessageA(page, IDC_RESTORE_ARCHIVE_NAME, CB_GETCOUNT, 0, 0);
+        for (int i = 0; i < n; i++) {
+            char entry[MAX_PATH] = "";
+            ::SendDlgItemMessageA(page, IDC_RESTORE_ARCHIVE_NAME, CB_GETLBTEXT, (WPARAM)i, (LPARAM)entry);
+            list += std::string(entry) + " ";
+        }
+        Press(s, PSBTN_NEXT);
+        if (p.OnPage(s, IDC_FOLDER_TREE, "contents")) {
+            HWND ft = ::GetDlgItem(CurrentPage(s), IDC_FOLDER_TREE);
+            top = ItemText(ft, First(ft, nullptr));
+        }
+        Press(s, PSBTN_CANCEL);
+    });
+    sheet.DoModal();
+    driver.join();
+    EXPECT_EQ(p.text, "");
+    EXPECT_EQ(list, "moved.zma second.zma ");
+    EXPECT_EQ(top, "moved.zma");
+    EXPECT_EQ(std::string(g_szArchiveName), dir / "elsewhere\\moved.zma");
+}
