@@ -4,11 +4,11 @@
 #pragma once
 
 #include "framework/Dialog.h"
-#include "backup/ArchiveSheet.h"
-#include "compare/CompareSheet.h"
+#include "ui/ArchiveSheet.h"
+#include "ui/CompareSheet.h"
 #include "framework/ImageList.h"
-#include "restore/RestoreSheet.h"
-#include "scan/ScanSheet.h"
+#include "ui/RestoreSheet.h"
+#include "ui/ScanSheet.h"
 #include "ui/WizardSheet.h"
 
 class CMainDlg : public CDialog {

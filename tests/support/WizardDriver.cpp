@@ -1,5 +1,6 @@
 #include "tests/support/WizardDriver.h"
 
+#include <commctrl.h>
 #include <prsht.h>
 
 std::thread Driver(std::function<void()> work)
@@ -53,3 +54,86 @@ void Press(HWND sheet, int button)
 }
 
 void Click(HWND sheet, int id) { ::SendMessageA(::GetDlgItem(CurrentPage(sheet), id), BM_CLICK, 0, 0); }
+
+void Problems::Check(bool ok, const std::string& what)
+{
+    if (!ok)
+        text += what + "; ";
+}
+
+bool Problems::OnPage(HWND sheet, int control, const char* name)
+{
+    bool ok = PageWithControl(sheet, control);
+    Check(ok, std::string("not on the ") + name + " page");
+    return ok;
+}
+
+void Problems::ButtonsAre(HWND sheet, const char* expected, const std::string& where)
+{
+    bool ok = SheetButtonsBecome(sheet, expected);
+    Check(ok, where + ": buttons " + SheetButtons(sheet) + " instead of " + expected);
+}
+
+void TypeInCombo(HWND sheet, int box, const std::string& text)
+{
+    HWND edit = ::GetWindow(::GetDlgItem(CurrentPage(sheet), box), GW_CHILD);
+    ::SendMessageA(edit, EM_SETSEL, 0, -1);
+    ::SendMessageA(edit, WM_CHAR, VK_BACK, 0);
+    for (char c : text)
+        ::SendMessageA(edit, WM_CHAR, (WPARAM)(unsigned char)c, 0);
+}
+
+std::string AnswerMessageBox(const char* caption)
+{
+    HWND box = nullptr;
+    WaitFor([&] {
+        box = ::FindWindowA(nullptr, caption);
+        return box && ::IsWindowVisible(box);
+    }, 10000);
+    if (!box)
+        return "<no message box>";
+    std::string text;
+    for (HWND c = ::GetWindow(box, GW_CHILD); c; c = ::GetWindow(c, GW_HWNDNEXT)) {
+        char cls[32] = "", buf[512] = "";
+        ::GetClassNameA(c, cls, sizeof cls);
+        ::GetWindowTextA(c, buf, sizeof buf);
+        if (!lstrcmpiA(cls, "Static") && buf[0])
+            text = buf;
+    }
+    ::PostMessageA(box, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
+    return text;
+}
+
+std::string TreeText(HWND tree, HTREEITEM item)
+{
+    char text[MAX_PATH] = "";
+    TVITEMA tv = {};
+    tv.mask = TVIF_TEXT;
+    tv.hItem = item;
+    tv.pszText = text;
+    tv.cchTextMax = sizeof text;
+    ::SendMessageA(tree, TVM_GETITEMA, 0, (LPARAM)&tv);
+    return text;
+}
+
+HTREEITEM TreeChild(HWND tree, HTREEITEM parent, const std::string& text)
+{
+    for (HTREEITEM c = (HTREEITEM)::SendMessageA(tree, TVM_GETNEXTITEM, TVGN_CHILD, (LPARAM)parent); c;
+         c = (HTREEITEM)::SendMessageA(tree, TVM_GETNEXTITEM, TVGN_NEXT, (LPARAM)c))
+        if (::lstrcmpiA(TreeText(tree, c).c_str(), text.c_str()) == 0)
+            return c;
+    return nullptr;
+}
+
+void TreeToggle(HWND tree, HTREEITEM item)
+{
+    ::SendMessageA(tree, TVM_ENSUREVISIBLE, 0, (LPARAM)item);
+    ::SendMessageA(tree, TVM_SELECTITEM, TVGN_CARET, (LPARAM)item);
+    ::SendMessageA(tree, WM_KEYDOWN, VK_SPACE, 0);
+    ::SendMessageA(tree, WM_KEYUP, VK_SPACE, 0);
+}
+
+bool TreeChecked(HWND tree, HTREEITEM item)
+{
+    return ((::SendMessageA(tree, TVM_GETITEMSTATE, (WPARAM)item, TVIS_STATEIMAGEMASK) >> 12) & 0xF) == 2;
+}

@@ -5,6 +5,8 @@
 
 #include "framework/Platform.h"
 
+#include <commctrl.h>
+
 #include <functional>
 #include <string>
 #include <thread>
@@ -26,3 +28,28 @@ bool PageWithControl(HWND sheet, int control, DWORD ms = 20000);
 void Press(HWND sheet, int button);
 // Clicks a control of the current page.
 void Click(HWND sheet, int id);
+
+// What a driver found wrong, kept for one assertion after the sheet's run (a
+// driver thread cannot fail the test itself).
+struct Problems {
+    std::string text;
+    void Check(bool ok, const std::string& what);
+    // The current page is the one with the control, waited for.
+    bool OnPage(HWND sheet, int control, const char* name);
+    void ButtonsAre(HWND sheet, const char* expected, const std::string& where);
+};
+
+// Types a text into an editable combo box of the current page over what it
+// holds, key by key.
+void TypeInCombo(HWND sheet, int box, const std::string& text);
+// The text of the message box with the caption, waited for, and the box
+// closed with OK; "<no message box>" when none came.
+std::string AnswerMessageBox(const char* caption);
+
+// Tree items from the driver thread: the text, the first child whose text is
+// the given one (case ignored), a check box toggled as the space bar does, and
+// whether an item is checked.
+std::string TreeText(HWND tree, HTREEITEM item);
+HTREEITEM TreeChild(HWND tree, HTREEITEM parent, const std::string& text);
+void TreeToggle(HWND tree, HTREEITEM item);
+bool TreeChecked(HWND tree, HTREEITEM item);

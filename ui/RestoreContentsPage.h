@@ -5,7 +5,7 @@
 #pragma once
 
 #include "framework/TreeCtrl.h"
-#include "restore/ArchiveContents.h"
+#include "ui/ArchiveContents.h"
 #include "ui/TreeSelector.h"
 #include "ui/WizardPage.h"
 

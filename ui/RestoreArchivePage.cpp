@@ -1,4 +1,4 @@
-#include "restore/RestoreArchivePage.h"
+#include "ui/RestoreArchivePage.h"
 
 #include "base/JobState.h"
 #include "base/Settings.h"

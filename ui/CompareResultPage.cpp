@@ -1,9 +1,9 @@
-#include "compare/CompareResultPage.h"
+#include "ui/CompareResultPage.h"
 
-#include "backup/ArchiveSheet.h"
+#include "ui/ArchiveSheet.h"
 #include "base/Settings.h"
 #include "compare/Compare.h"
-#include "compare/CompareFilesPage.h"
+#include "ui/CompareFilesPage.h"
 #include "framework/FileDialog.h"
 #include "res/resource.h"
 

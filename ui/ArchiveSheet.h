@@ -5,12 +5,12 @@
 // The comparing wizard opens it preloaded with the items a comparison found.
 #pragma once
 
-#include "backup/ArchiveNamePage.h"
-#include "backup/ArchiveOptionsPage.h"
-#include "backup/ArchiveProgressPage.h"
-#include "backup/ArchiveTreePage.h"
-#include "backup/ArchiveTypePage.h"
-#include "backup/ArchiveWelcomePage.h"
+#include "ui/ArchiveNamePage.h"
+#include "ui/ArchiveOptionsPage.h"
+#include "ui/ArchiveProgressPage.h"
+#include "ui/ArchiveTreePage.h"
+#include "ui/ArchiveTypePage.h"
+#include "ui/ArchiveWelcomePage.h"
 #include "ui/WizardSheet.h"
 
 class CArchiveSheet : public CWizardSheet {

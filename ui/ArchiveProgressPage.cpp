@@ -1,6 +1,6 @@
-#include "backup/ArchiveProgressPage.h"
+#include "ui/ArchiveProgressPage.h"
 
-#include "backup/ArchiveNamePage.h"
+#include "ui/ArchiveNamePage.h"
 #include "backup/Backup.h"
 #include "res/resource.h"
 

@@ -4,9 +4,9 @@
 // scanner before and after real changes (the list against zmcli compare's
 // lines, the clipboard, the saved log), and the archiving wizard opened from
 // the list.
-#include "compare/CompareSheet.h"
+#include "ui/CompareSheet.h"
 
-#include "backup/ArchiveSheet.h"
+#include "ui/ArchiveSheet.h"
 #include "base/JobState.h"
 #include "base/Settings.h"
 #include "cli/CompareCommand.h"
@@ -29,36 +29,6 @@ namespace {
 
 const char kCaption[] = "Zelmora: Сравнение";
 
-struct Problems {
-    std::string text;
-    void Check(bool ok, const std::string& what)
-    {
-        if (!ok)
-            text += what + "; ";
-    }
-    bool OnPage(HWND sheet, int control, const char* name)
-    {
-        bool ok = PageWithControl(sheet, control);
-        Check(ok, std::string("not on the ") + name + " page");
-        return ok;
-    }
-    void ButtonsAre(HWND sheet, const char* expected, const std::string& where)
-    {
-        bool ok = SheetButtonsBecome(sheet, expected);
-        Check(ok, where + ": buttons " + SheetButtons(sheet) + " instead of " + expected);
-    }
-};
-
-// Types a text into a combo box's edit field over what it holds, key by key.
-void Type(HWND sheet, int box, const std::string& text)
-{
-    HWND edit = ::GetWindow(::GetDlgItem(CurrentPage(sheet), box), GW_CHILD);
-    ::SendMessageA(edit, EM_SETSEL, 0, -1);
-    ::SendMessageA(edit, WM_CHAR, VK_BACK, 0);
-    for (char c : text)
-        ::SendMessageA(edit, WM_CHAR, (WPARAM)(unsigned char)c, 0);
-}
-
 // Picks an entry of a combo box's list, as a click in the list does.
 void Pick(HWND sheet, int box, const std::string& text)
 {
@@ -66,24 +36,6 @@ void Pick(HWND sheet, int box, const std::string& text)
     HWND combo = ::GetDlgItem(page, box);
     ::SendMessageA(combo, CB_SELECTSTRING, (WPARAM)-1, (LPARAM)text.c_str());
     ::SendMessageA(page, WM_COMMAND, MAKEWPARAM(box, CBN_SELCHANGE), (LPARAM)combo);
-}
-
-// The text of a message box with the caption, and the box closed with OK.
-std::string AnswerMessageBox(const char* caption)
-{
-    HWND box = WaitForWindow(caption, 10000);
-    if (!box)
-        return "<no message box>";
-    std::string text;
-    for (HWND c = ::GetWindow(box, GW_CHILD); c; c = ::GetWindow(c, GW_HWNDNEXT)) {
-        char cls[32] = "", buf[512] = "";
-        ::GetClassNameA(c, cls, sizeof cls);
-        ::GetWindowTextA(c, buf, sizeof buf);
-        if (!lstrcmpiA(cls, "Static") && buf[0])
-            text = buf;
-    }
-    ::PostMessageA(box, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
-    return text;
 }
 
 // A report of the directory by the real scanner.
@@ -161,15 +113,15 @@ TEST_F(CompareWizard, NextNeedsTwoDifferentNamesAndTwoReports)
         HWND page = CurrentPage(s);
         p.Check(::SendDlgItemMessageA(page, IDC_COMPARE_FIRST, CB_GETCOUNT, 0, 0) == 2, "both reports listed");
         p.ButtonsAre(s, "+-x+", "two empty boxes");
-        Type(s, IDC_COMPARE_FIRST, "a.zmr");
-        Type(s, IDC_COMPARE_SECOND, "a.zmr");
+        TypeInCombo(s, IDC_COMPARE_FIRST, "a.zmr");
+        TypeInCombo(s, IDC_COMPARE_SECOND, "a.zmr");
         p.ButtonsAre(s, "+-x+", "the same name twice");
-        Type(s, IDC_COMPARE_SECOND, "A.zmr");
+        TypeInCombo(s, IDC_COMPARE_SECOND, "A.zmr");
         p.ButtonsAre(s, "++x+", "names that differ in case");
         // A pick in one list while the other box holds typed text only.
         Pick(s, IDC_COMPARE_SECOND, "b.zmr");
         p.ButtonsAre(s, "+-x+", "a typed box counts as empty on a pick");
-        Type(s, IDC_COMPARE_FIRST, "a.zmr");
+        TypeInCombo(s, IDC_COMPARE_FIRST, "a.zmr");
         p.ButtonsAre(s, "++x+", "the typed box edited again");
         // b.zmr is not a report: the message, and the page stays. (Posted: the
         // message box runs inside the sheet's handling of the button.)
@@ -216,9 +168,9 @@ TEST_F(CompareWizard, DifferencesOfRealReportsAreListedCopiedSavedAndArchived)
         Press(s, PSBTN_NEXT);
         p.OnPage(s, IDC_COMPARE_FIRST, "selection");
         // A full path is used as it stands.
-        Type(s, IDC_COMPARE_FIRST, dir / "Reports\\before.zmr");
+        TypeInCombo(s, IDC_COMPARE_FIRST, dir / "Reports\\before.zmr");
         Pick(s, IDC_COMPARE_SECOND, "after.zmr");
-        Type(s, IDC_COMPARE_FIRST, dir / "Reports\\before.zmr");
+        TypeInCombo(s, IDC_COMPARE_FIRST, dir / "Reports\\before.zmr");
         Press(s, PSBTN_NEXT);
         if (!p.OnPage(s, IDC_RESULT_COPY, "result"))
             return Press(s, PSBTN_CANCEL);
@@ -311,8 +263,8 @@ TEST_F(CompareWizard, AnEmptyListSavesAnEmptyFile)
             return p.Check(false, "no sheet");
         Press(s, PSBTN_NEXT);
         p.OnPage(s, IDC_COMPARE_FIRST, "selection");
-        Type(s, IDC_COMPARE_FIRST, "one.zmr");
-        Type(s, IDC_COMPARE_SECOND, "two.zmr");
+        TypeInCombo(s, IDC_COMPARE_FIRST, "one.zmr");
+        TypeInCombo(s, IDC_COMPARE_SECOND, "two.zmr");
         Press(s, PSBTN_NEXT);
         p.ButtonsAre(s, "-x++", "compared");
         HWND page = CurrentPage(s);
@@ -379,7 +331,7 @@ TEST_F(CompareWizard, AReportChosenInAnotherFolderMovesBothNamesThere)
             firstList += std::string(entry) + " ";
         }
         // The first name now names a file of the new folder.
-        Type(s, IDC_COMPARE_FIRST, "one.zmr");
+        TypeInCombo(s, IDC_COMPARE_FIRST, "one.zmr");
         p.ButtonsAre(s, "++x+", "two names");
         Press(s, PSBTN_NEXT);
         p.Check(PageWithControl(s, IDC_RESULT_COPY), "both files of the new folder are reports");

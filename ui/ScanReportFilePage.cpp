@@ -1,4 +1,4 @@
-#include "scan/ScanReportFilePage.h"
+#include "ui/ScanReportFilePage.h"
 
 #include "base/FileNames.h"
 #include "base/Settings.h"

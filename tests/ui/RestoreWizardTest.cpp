@@ -3,14 +3,14 @@
 // written by the archive writer, ticks turned into selections, the restore
 // types and options, a whole run putting a tree and a registry subtree back,
 // and damaged archives on the contents trees.
-#include "restore/RestoreSheet.h"
+#include "ui/RestoreSheet.h"
 
 #include "backup/Backup.h"
 #include "base/JobState.h"
 #include "base/Settings.h"
 #include "framework/WinApp.h"
 #include "res/resource.h"
-#include "restore/ArchiveContents.h"
+#include "ui/ArchiveContents.h"
 #include "tests/app/SystemCallRecorder.h"
 #include "tests/app/WindowTestSupport.h"
 #include "tests/support/TestFiles.h"
@@ -26,64 +26,6 @@ namespace {
 
 const char kCaption[] = "Zelmora: Восстановление";
 const char kTestKey[] = "Software\\ZelmoraTest\\RestoreWizard";
-
-struct Problems {
-    std::string text;
-    void Check(bool ok, const std::string& what)
-    {
-        if (!ok)
-            text += what + "; ";
-    }
-    bool OnPage(HWND sheet, int control, const char* name)
-    {
-        bool ok = PageWithControl(sheet, control);
-        Check(ok, std::string("not on the ") + name + " page");
-        return ok;
-    }
-    void ButtonsAre(HWND sheet, const char* expected, const std::string& where)
-    {
-        bool ok = SheetButtonsBecome(sheet, expected);
-        Check(ok, where + ": buttons " + SheetButtons(sheet) + " instead of " + expected);
-    }
-};
-
-void Type(HWND sheet, int box, const std::string& text)
-{
-    HWND edit = ::GetWindow(::GetDlgItem(CurrentPage(sheet), box), GW_CHILD);
-    ::SendMessageA(edit, EM_SETSEL, 0, -1);
-    ::SendMessageA(edit, WM_CHAR, VK_BACK, 0);
-    for (char c : text)
-        ::SendMessageA(edit, WM_CHAR, (WPARAM)(unsigned char)c, 0);
-}
-
-std::string AnswerMessageBox(const char* caption)
-{
-    HWND box = WaitForWindow(caption, 10000);
-    if (!box)
-        return "<no message box>";
-    std::string text;
-    for (HWND c = ::GetWindow(box, GW_CHILD); c; c = ::GetWindow(c, GW_HWNDNEXT)) {
-        char cls[32] = "", buf[512] = "";
-        ::GetClassNameA(c, cls, sizeof cls);
-        ::GetWindowTextA(c, buf, sizeof buf);
-        if (!lstrcmpiA(cls, "Static") && buf[0])
-            text = buf;
-    }
-    ::PostMessageA(box, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
-    return text;
-}
-
-std::string ItemText(HWND tree, HTREEITEM item)
-{
-    char text[MAX_PATH] = "";
-    TVITEMA tv = {};
-    tv.mask = TVIF_TEXT;
-    tv.hItem = item;
-    tv.pszText = text;
-    tv.cchTextMax = sizeof text;
-    ::SendMessageA(tree, TVM_GETITEMA, 0, (LPARAM)&tv);
-    return text;
-}
 
 int ItemImage(HWND tree, HTREEITEM item)
 {
@@ -106,29 +48,13 @@ std::string Outline(HWND tree, HTREEITEM parent)
 {
     std::string s;
     for (HTREEITEM c = First(tree, parent); c; c = Next(tree, c)) {
-        s += ItemText(tree, c) + "(" + std::to_string(ItemImage(tree, c)) + ")";
+        s += TreeText(tree, c) + "(" + std::to_string(ItemImage(tree, c)) + ")";
         std::string below = Outline(tree, c);
         if (!below.empty())
             s += "[" + below + "]";
         s += " ";
     }
     return s;
-}
-
-HTREEITEM Find(HWND tree, HTREEITEM parent, const std::string& text)
-{
-    for (HTREEITEM c = First(tree, parent); c; c = Next(tree, c))
-        if (ItemText(tree, c) == text)
-            return c;
-    return nullptr;
-}
-
-void Toggle(HWND tree, HTREEITEM item)
-{
-    ::SendMessageA(tree, TVM_ENSUREVISIBLE, 0, (LPARAM)item);
-    ::SendMessageA(tree, TVM_SELECTITEM, TVGN_CARET, (LPARAM)item);
-    ::SendMessageA(tree, WM_KEYDOWN, VK_SPACE, 0);
-    ::SendMessageA(tree, WM_KEYUP, VK_SPACE, 0);
 }
 
 void SetValue(const std::string& sub, const char* name, const char* value)
@@ -223,12 +149,12 @@ TEST_F(RestoreWizard, ArchivePageNeedsANameAndAnArchive)
         p.Check(::SendDlgItemMessageA(CurrentPage(s), IDC_RESTORE_ARCHIVE_NAME, CB_GETCOUNT, 0, 0) == 2,
                 "the folder's archives listed");
         p.ButtonsAre(s, "+-x+", "no name");
-        Type(s, IDC_RESTORE_ARCHIVE_NAME, "fake.zma");
+        TypeInCombo(s, IDC_RESTORE_ARCHIVE_NAME, "fake.zma");
         p.ButtonsAre(s, "++x+", "a name");
         ::PostMessageA(s, PSM_PRESSBUTTON, PSBTN_NEXT, 0);
         message = AnswerMessageBox("Zelmora: Ошибка");
         p.Check(PageWithControl(s, IDC_RESTORE_ARCHIVE_NAME), "still on the archive page");
-        Type(s, IDC_RESTORE_ARCHIVE_NAME, "");
+        TypeInCombo(s, IDC_RESTORE_ARCHIVE_NAME, "");
         p.ButtonsAre(s, "+-x+", "the name emptied");
         Press(s, PSBTN_CANCEL);
     });
@@ -250,7 +176,7 @@ TEST_F(RestoreWizard, ContentsTreesShowTheArchiveAndTicksBecomeSelections)
             return p.Check(false, "no sheet");
         Press(s, PSBTN_NEXT);
         p.OnPage(s, IDC_RESTORE_ARCHIVE_NAME, "archive");
-        Type(s, IDC_RESTORE_ARCHIVE_NAME, "a.zma");
+        TypeInCombo(s, IDC_RESTORE_ARCHIVE_NAME, "a.zma");
         Press(s, PSBTN_NEXT);
         if (!p.OnPage(s, IDC_FOLDER_TREE, "contents"))
             return Press(s, PSBTN_CANCEL);
@@ -266,10 +192,10 @@ TEST_F(RestoreWizard, ContentsTreesShowTheArchiveAndTicksBecomeSelections)
             start = end == std::string::npos ? d.size() : end + 1;
         }
         HTREEITEM item = First(ft, nullptr);
-        p.Check(ItemText(ft, item) == "a.zma", "the top item names the archive");
+        p.Check(TreeText(ft, item) == "a.zma", "the top item names the archive");
         for (const std::string& part : parts) {
             ::SendMessageA(ft, TVM_EXPAND, TVE_EXPAND, (LPARAM)item);
-            item = Find(ft, item, part);
+            item = TreeChild(ft, item, part);
             if (!item)
                 break;
         }
@@ -280,7 +206,7 @@ TEST_F(RestoreWizard, ContentsTreesShowTheArchiveAndTicksBecomeSelections)
         files = Outline(ft, item);
         keys = Outline(kt, First(kt, nullptr));
         // The whole directory: one selection.
-        Toggle(ft, item);
+        TreeToggle(ft, item);
         p.ButtonsAre(s, "++x+", "a tick");
         Press(s, PSBTN_NEXT);
         p.OnPage(s, IDC_RESTORE_TYPE, "options");
@@ -288,7 +214,7 @@ TEST_F(RestoreWizard, ContentsTreesShowTheArchiveAndTicksBecomeSelections)
         // Back, one file unticked: the siblings one by one; nothing twice.
         Press(s, PSBTN_BACK);
         p.OnPage(s, IDC_FOLDER_TREE, "contents again");
-        Toggle(ft, Find(ft, item, "b.txt"));
+        TreeToggle(ft, TreeChild(ft, item, "b.txt"));
         p.Check(WaitFor([&] {
                     return ((::SendMessageA(ft, TVM_GETITEMSTATE, (WPARAM)item, TVIS_STATEIMAGEMASK) >> 12) & 0xF) == 1;
                 }),
@@ -324,7 +250,7 @@ TEST_F(RestoreWizard, ARegistryOnlyArchiveShowsADisabledEmptyFileTree)
             return p.Check(false, "no sheet");
         Press(s, PSBTN_NEXT);
         p.OnPage(s, IDC_RESTORE_ARCHIVE_NAME, "archive");
-        Type(s, IDC_RESTORE_ARCHIVE_NAME, "r.zma");
+        TypeInCombo(s, IDC_RESTORE_ARCHIVE_NAME, "r.zma");
         Press(s, PSBTN_NEXT);
         if (p.OnPage(s, IDC_FOLDER_TREE, "contents")) {
             HWND ft = ::GetDlgItem(CurrentPage(s), IDC_FOLDER_TREE);
@@ -351,11 +277,11 @@ TEST_F(RestoreWizard, RestoreTypesSetTheOptionsAndOnlyAHandTickWarns)
             return p.Check(false, "no sheet");
         Press(s, PSBTN_NEXT);
         p.OnPage(s, IDC_RESTORE_ARCHIVE_NAME, "archive");
-        Type(s, IDC_RESTORE_ARCHIVE_NAME, "a.zma");
+        TypeInCombo(s, IDC_RESTORE_ARCHIVE_NAME, "a.zma");
         Press(s, PSBTN_NEXT);
         p.OnPage(s, IDC_FOLDER_TREE, "contents");
         HWND ft = ::GetDlgItem(CurrentPage(s), IDC_FOLDER_TREE);
-        Toggle(ft, First(ft, nullptr));
+        TreeToggle(ft, First(ft, nullptr));
         p.ButtonsAre(s, "++x+", "a tick");
         Press(s, PSBTN_NEXT);
         if (!p.OnPage(s, IDC_RESTORE_TYPE, "options"))
@@ -407,14 +333,14 @@ TEST_F(RestoreWizard, ATreeAndARegistrySubtreeComeBackExactly)
             return p.Check(false, "no sheet");
         Press(s, PSBTN_NEXT);
         p.OnPage(s, IDC_RESTORE_ARCHIVE_NAME, "archive");
-        Type(s, IDC_RESTORE_ARCHIVE_NAME, archive); // a full path, used as it stands
+        TypeInCombo(s, IDC_RESTORE_ARCHIVE_NAME, archive); // a full path, used as it stands
         Press(s, PSBTN_NEXT);
         if (!p.OnPage(s, IDC_FOLDER_TREE, "contents"))
             return Press(s, PSBTN_CANCEL);
         HWND page = CurrentPage(s);
         for (int id : {IDC_FOLDER_TREE, IDC_KEY_TREE}) {
             HWND t = ::GetDlgItem(page, id);
-            Toggle(t, First(t, nullptr));
+            TreeToggle(t, First(t, nullptr));
         }
         p.ButtonsAre(s, "++x+", "everything ticked");
         Press(s, PSBTN_NEXT);
@@ -513,7 +439,7 @@ TEST_F(RestoreWizard, AnArchiveChosenInAnotherFolderIsListedAndRead)
         Press(s, PSBTN_NEXT);
         if (p.OnPage(s, IDC_FOLDER_TREE, "contents")) {
             HWND ft = ::GetDlgItem(CurrentPage(s), IDC_FOLDER_TREE);
-            top = ItemText(ft, First(ft, nullptr));
+            top = TreeText(ft, First(ft, nullptr));
         }
         Press(s, PSBTN_CANCEL);
     });

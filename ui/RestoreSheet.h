@@ -3,11 +3,11 @@
 // progress page runs.
 #pragma once
 
-#include "restore/RestoreArchivePage.h"
-#include "restore/RestoreContentsPage.h"
-#include "restore/RestoreOptionsPage.h"
-#include "restore/RestoreProgressPage.h"
-#include "restore/RestoreWelcomePage.h"
+#include "ui/RestoreArchivePage.h"
+#include "ui/RestoreContentsPage.h"
+#include "ui/RestoreOptionsPage.h"
+#include "ui/RestoreProgressPage.h"
+#include "ui/RestoreWelcomePage.h"
 #include "ui/WizardSheet.h"
 
 class CRestoreSheet : public CWizardSheet {

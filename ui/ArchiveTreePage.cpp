@@ -1,4 +1,4 @@
-#include "backup/ArchiveTreePage.h"
+#include "ui/ArchiveTreePage.h"
 
 #include "base/JobState.h"
 #include "res/resource.h"

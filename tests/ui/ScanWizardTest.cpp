@@ -2,7 +2,7 @@
 // would: the built-in job of each type and family, the custom pages with their
 // rules and edge cases, a custom scan of a test tree and registry subtree read
 // back from the report, the proposed report names, and a cancelled scan.
-#include "scan/ScanSheet.h"
+#include "ui/ScanSheet.h"
 
 #include "base/JobState.h"
 #include "base/Settings.h"
@@ -25,26 +25,6 @@ namespace {
 const char kCaption[] = "Zelmora: Сканирование";
 const char kTestKey[] = "Software\\ZelmoraTest\\ScanWizard";
 
-struct Problems {
-    std::string text;
-    void Check(bool ok, const std::string& what)
-    {
-        if (!ok)
-            text += what + "; ";
-    }
-    bool OnPage(HWND sheet, int control, const char* name)
-    {
-        bool ok = PageWithControl(sheet, control);
-        Check(ok, std::string("not on the ") + name + " page");
-        return ok;
-    }
-    void ButtonsAre(HWND sheet, const char* expected, const std::string& where)
-    {
-        bool ok = SheetButtonsBecome(sheet, expected);
-        Check(ok, where + ": buttons " + SheetButtons(sheet) + " instead of " + expected);
-    }
-};
-
 std::string Job()
 {
     std::string s = "flags ";
@@ -66,31 +46,6 @@ std::string Job()
     for (unsigned i = 0; i < g_DosFiles.nCount; i++)
         s += std::string(" ") + g_DosFiles.szPath[i];
     return s;
-}
-
-HTREEITEM TreeChild(HWND tree, HTREEITEM parent, const std::string& text)
-{
-    for (HTREEITEM c = (HTREEITEM)::SendMessageA(tree, TVM_GETNEXTITEM, TVGN_CHILD, (LPARAM)parent); c;
-         c = (HTREEITEM)::SendMessageA(tree, TVM_GETNEXTITEM, TVGN_NEXT, (LPARAM)c)) {
-        char buf[MAX_PATH] = "";
-        TVITEMA tv = {};
-        tv.mask = TVIF_TEXT;
-        tv.hItem = c;
-        tv.pszText = buf;
-        tv.cchTextMax = sizeof buf;
-        ::SendMessageA(tree, TVM_GETITEMA, 0, (LPARAM)&tv);
-        if (::lstrcmpiA(buf, text.c_str()) == 0)
-            return c;
-    }
-    return nullptr;
-}
-
-void TreeToggle(HWND tree, HTREEITEM item)
-{
-    ::SendMessageA(tree, TVM_ENSUREVISIBLE, 0, (LPARAM)item);
-    ::SendMessageA(tree, TVM_SELECTITEM, TVGN_CARET, (LPARAM)item);
-    ::SendMessageA(tree, WM_KEYDOWN, VK_SPACE, 0);
-    ::SendMessageA(tree, WM_KEYUP, VK_SPACE, 0);
 }
 
 class ScanWizard : public ::testing::Test {

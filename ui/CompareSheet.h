@@ -3,9 +3,9 @@
 // and archiving (through the archiving wizard given here).
 #pragma once
 
-#include "compare/CompareFilesPage.h"
-#include "compare/CompareResultPage.h"
-#include "compare/CompareWelcomePage.h"
+#include "ui/CompareFilesPage.h"
+#include "ui/CompareResultPage.h"
+#include "ui/CompareWelcomePage.h"
 #include "ui/WizardSheet.h"
 
 class CArchiveSheet;

@@ -4,12 +4,12 @@
 // for the user's own choice; the progress page writes the report with CScan.
 #pragma once
 
-#include "scan/ScanChoicesPage.h"
-#include "scan/ScanOptionsPage.h"
-#include "scan/ScanProgressPage.h"
-#include "scan/ScanReportFilePage.h"
-#include "scan/ScanTypePage.h"
-#include "scan/ScanWelcomePage.h"
+#include "ui/ScanChoicesPage.h"
+#include "ui/ScanOptionsPage.h"
+#include "ui/ScanProgressPage.h"
+#include "ui/ScanReportFilePage.h"
+#include "ui/ScanTypePage.h"
+#include "ui/ScanWelcomePage.h"
 #include "ui/WizardSheet.h"
 
 class CScanSheet : public CWizardSheet {

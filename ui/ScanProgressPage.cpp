@@ -1,8 +1,8 @@
-#include "scan/ScanProgressPage.h"
+#include "ui/ScanProgressPage.h"
 
 #include "res/resource.h"
 #include "scan/Scan.h"
-#include "scan/ScanReportFilePage.h"
+#include "ui/ScanReportFilePage.h"
 
 CScanProgressPage::CScanProgressPage(const CScanReportFilePage* pReportFilePage)
     : CProgressPage(IDD_SCAN_PROGRESS, RUNTIME_CLASS(CScan), &CSettings::ScanThreadPriority, LIST_STEPS),

@@ -1,4 +1,4 @@
-#include "compare/CompareFilesPage.h"
+#include "ui/CompareFilesPage.h"
 
 #include "base/Settings.h"
 #include "framework/FileDialog.h"

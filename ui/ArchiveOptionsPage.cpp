@@ -1,4 +1,4 @@
-#include "backup/ArchiveOptionsPage.h"
+#include "ui/ArchiveOptionsPage.h"
 
 #include "base/JobState.h"
 #include "res/resource.h"

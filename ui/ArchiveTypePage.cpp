@@ -1,6 +1,6 @@
-#include "backup/ArchiveTypePage.h"
+#include "ui/ArchiveTypePage.h"
 
-#include "backup/ArchiveSheet.h"
+#include "ui/ArchiveSheet.h"
 #include "base/JobState.h"
 #include "res/resource.h"
 

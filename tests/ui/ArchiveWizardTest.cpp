@@ -4,7 +4,7 @@
 // checked by hand on a real directory tree and registry subtree, the archive
 // read back and restored, the preloaded start of the comparing wizard, and a
 // cancelled run.
-#include "backup/ArchiveSheet.h"
+#include "ui/ArchiveSheet.h"
 
 #include "base/JobState.h"
 #include "base/Settings.h"
@@ -34,49 +34,6 @@ const char kTestKey[] = "Software\\ZelmoraTest\\ArchiveWizard";
 
 HWND Page(HWND sheet) { return CurrentPage(sheet); }
 
-// Collects what a driver found wrong, for one assertion after the run.
-struct Problems {
-    std::string text;
-    void Check(bool ok, const std::string& what)
-    {
-        if (!ok)
-            text += what + "; ";
-    }
-    bool OnPage(HWND sheet, int control, const char* name)
-    {
-        bool ok = PageWithControl(sheet, control);
-        Check(ok, std::string("not on the ") + name + " page");
-        return ok;
-    }
-    void ButtonsAre(HWND sheet, const char* expected, const std::string& where)
-    {
-        bool ok = SheetButtonsBecome(sheet, expected);
-        Check(ok, where + ": buttons " + SheetButtons(sheet) + " instead of " + expected);
-    }
-};
-
-// Tree items from the driver thread, by their texts.
-std::string ItemText(HWND tree, HTREEITEM item)
-{
-    char text[MAX_PATH] = "";
-    TVITEMA tv = {};
-    tv.mask = TVIF_TEXT;
-    tv.hItem = item;
-    tv.pszText = text;
-    tv.cchTextMax = sizeof text;
-    ::SendMessageA(tree, TVM_GETITEMA, 0, (LPARAM)&tv);
-    return text;
-}
-
-HTREEITEM Child(HWND tree, HTREEITEM parent, const std::string& text)
-{
-    for (HTREEITEM c = (HTREEITEM)::SendMessageA(tree, TVM_GETNEXTITEM, TVGN_CHILD, (LPARAM)parent); c;
-         c = (HTREEITEM)::SendMessageA(tree, TVM_GETNEXTITEM, TVGN_NEXT, (LPARAM)c))
-        if (::lstrcmpiA(ItemText(tree, c).c_str(), text.c_str()) == 0)
-            return c;
-    return nullptr;
-}
-
 // Expands the items along a backslash path from the root item.
 HTREEITEM Open(HWND tree, const std::string& path)
 {
@@ -88,25 +45,11 @@ HTREEITEM Open(HWND tree, const std::string& path)
         start = end == std::string::npos ? path.size() : end + 1;
         if (part.empty())
             continue;
-        item = Child(tree, item, part);
+        item = TreeChild(tree, item, part);
         if (item)
             ::SendMessageA(tree, TVM_EXPAND, TVE_EXPAND, (LPARAM)item);
     }
     return item;
-}
-
-// Checks an item's box as the keyboard does.
-void Toggle(HWND tree, HTREEITEM item)
-{
-    ::SendMessageA(tree, TVM_ENSUREVISIBLE, 0, (LPARAM)item);
-    ::SendMessageA(tree, TVM_SELECTITEM, TVGN_CARET, (LPARAM)item);
-    ::SendMessageA(tree, WM_KEYDOWN, VK_SPACE, 0);
-    ::SendMessageA(tree, WM_KEYUP, VK_SPACE, 0);
-}
-
-bool Checked(HWND tree, HTREEITEM item)
-{
-    return ((::SendMessageA(tree, TVM_GETITEMSTATE, (WPARAM)item, TVIS_STATEIMAGEMASK) >> 12) & 0xF) == 2;
 }
 
 std::string Paths()
@@ -202,12 +145,12 @@ protected:
         p.Check(src != nullptr, "src in the tree");
         if (!src)
             return;
-        Toggle(folders, Child(folders, src, "a.txt"));
-        Toggle(folders, Child(folders, src, "sub"));
+        TreeToggle(folders, TreeChild(folders, src, "a.txt"));
+        TreeToggle(folders, TreeChild(folders, src, "sub"));
         HTREEITEM base = Open(keys, std::string("HKEY_CURRENT_USER\\") + kTestKey);
         p.Check(base != nullptr, "the test key in the tree");
         if (base)
-            Toggle(keys, Child(keys, base, "Chosen"));
+            TreeToggle(keys, TreeChild(keys, base, "Chosen"));
     }
 
     CWinApp app;
@@ -450,9 +393,9 @@ TEST_F(ArchiveWizard, PreloadedStartChecksTheListedItemsAndStartsAtTheOptions)
         if (p.OnPage(s, IDC_FOLDER_TREE, "tree")) {
             HWND folders = ::GetDlgItem(Page(s), IDC_FOLDER_TREE);
             HTREEITEM src = Open(folders, dir / "src");
-            p.Check(src && Checked(folders, Child(folders, src, "a.txt")), "a.txt checked");
-            p.Check(src && Checked(folders, Child(folders, src, "sub")), "sub checked");
-            p.Check(src && !Checked(folders, Child(folders, src, "skip")), "skip not checked");
+            p.Check(src && TreeChecked(folders, TreeChild(folders, src, "a.txt")), "a.txt checked");
+            p.Check(src && TreeChecked(folders, TreeChild(folders, src, "sub")), "sub checked");
+            p.Check(src && !TreeChecked(folders, TreeChild(folders, src, "skip")), "skip not checked");
             p.ButtonsAre(s, "++x+", "preselected trees");
         }
         Press(s, PSBTN_NEXT);

@@ -1,4 +1,4 @@
-#include "restore/RestoreProgressPage.h"
+#include "ui/RestoreProgressPage.h"
 
 #include "base/JobState.h"
 #include "res/resource.h"

@@ -1,4 +1,4 @@
-#include "backup/ArchiveSheet.h"
+#include "ui/ArchiveSheet.h"
 
 #include "base/JobState.h"
 #include "res/resource.h"

@@ -1,4 +1,4 @@
-#include "backup/ArchiveNamePage.h"
+#include "ui/ArchiveNamePage.h"
 
 #include "base/FileNames.h"
 #include "base/Settings.h"

@@ -1,4 +1,4 @@
-#include "compare/CompareSheet.h"
+#include "ui/CompareSheet.h"
 
 CCompareSheet::CCompareSheet(CArchiveSheet* pArchiveSheet) : m_ResultPage(&m_FilesPage, pArchiveSheet)
 {

@@ -1,8 +1,8 @@
-#include "scan/ScanTypePage.h"
+#include "ui/ScanTypePage.h"
 
 #include "base/JobState.h"
 #include "res/resource.h"
-#include "scan/ScanSheet.h"
+#include "ui/ScanSheet.h"
 
 namespace {
 const UINT kTypeButtons[4] = {IDC_SCAN_TYPE_NORMAL, IDC_SCAN_TYPE_REDUCED, IDC_SCAN_TYPE_FULL,

@@ -1,4 +1,4 @@
-#include "scan/ScanChoicesPage.h"
+#include "ui/ScanChoicesPage.h"
 
 #include "base/JobState.h"
 #include "res/resource.h"

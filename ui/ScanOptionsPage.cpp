@@ -1,4 +1,4 @@
-#include "scan/ScanOptionsPage.h"
+#include "ui/ScanOptionsPage.h"
 
 #include "base/JobState.h"
 #include "res/resource.h"

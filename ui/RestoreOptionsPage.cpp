@@ -1,4 +1,4 @@
-#include "restore/RestoreOptionsPage.h"
+#include "ui/RestoreOptionsPage.h"
 
 #include "base/JobState.h"
 #include "res/resource.h"

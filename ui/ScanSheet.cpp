@@ -1,4 +1,4 @@
-#include "scan/ScanSheet.h"
+#include "ui/ScanSheet.h"
 
 #include "base/JobState.h"
 

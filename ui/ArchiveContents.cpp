@@ -1,4 +1,4 @@
-#include "restore/ArchiveContents.h"
+#include "ui/ArchiveContents.h"
 
 #include "base/JobState.h"
 #include "restore/ArchiveReader.h"

@@ -1,4 +1,4 @@
-#include "restore/RestoreSheet.h"
+#include "ui/RestoreSheet.h"
 
 CRestoreSheet::CRestoreSheet()
 {

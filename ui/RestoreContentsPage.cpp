@@ -1,4 +1,4 @@
-#include "restore/RestoreContentsPage.h"
+#include "ui/RestoreContentsPage.h"
 
 #include "base/JobState.h"
 #include "res/resource.h"
