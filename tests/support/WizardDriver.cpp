@@ -137,3 +137,19 @@ bool TreeChecked(HWND tree, HTREEITEM item)
 {
     return ((::SendMessageA(tree, TVM_GETITEMSTATE, (WPARAM)item, TVIS_STATEIMAGEMASK) >> 12) & 0xF) == 2;
 }
+
+bool AnswerFileDialog(const char* caption, const std::string& path)
+{
+    HWND d = nullptr;
+    if (!WaitFor([&] {
+            d = ::FindWindowA(nullptr, caption);
+            return d && ::IsWindowVisible(d);
+        }))
+        return false;
+    HWND name = ::GetDlgItem(d, 0x47c); // the name combo box of the Explorer-style dialog
+    if (!name)
+        name = ::GetDlgItem(d, 0x480); // the name edit of the older one
+    ::SetWindowTextA(name, path.c_str());
+    ::PostMessageA(d, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
+    return WaitFor([&] { return !::IsWindow(d); });
+}

@@ -53,3 +53,6 @@ std::string TreeText(HWND tree, HTREEITEM item);
 HTREEITEM TreeChild(HWND tree, HTREEITEM parent, const std::string& text);
 void TreeToggle(HWND tree, HTREEITEM item);
 bool TreeChecked(HWND tree, HTREEITEM item);
+// Waits for the file dialog with the caption, types the path into its name
+// field and confirms; true once the dialog is gone.
+bool AnswerFileDialog(const char* caption, const std::string& path);

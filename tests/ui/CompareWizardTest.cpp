@@ -192,16 +192,7 @@ TEST_F(CompareWizard, DifferencesOfRealReportsAreListedCopiedSavedAndArchived)
         Click(s, IDC_RESULT_COPY);
         // Save: the dialog by its caption, a name typed, OK.
         ::PostMessageA(::GetDlgItem(page, IDC_RESULT_SAVE), BM_CLICK, 0, 0);
-        if (HWND d = WaitForWindow("Сохранение отчета")) {
-            HWND name = ::GetDlgItem(d, 0x47c);
-            if (!name)
-                name = ::GetDlgItem(d, 0x480);
-            ::SetWindowTextA(name, logFile.c_str());
-            ::PostMessageA(d, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
-            p.Check(WaitFor([&] { return !::IsWindow(d); }), "the save dialog closed");
-        } else {
-            p.Check(false, "no save dialog");
-        }
+        p.Check(AnswerFileDialog("Сохранение отчета", logFile), "the save dialog answered");
         // Backup: the archiving wizard over this one, at its options page.
         ::PostMessageA(::GetDlgItem(page, IDC_RESULT_BACKUP), BM_CLICK, 0, 0);
         if (HWND a = WaitForWindow("Zelmora: Архивирование")) {
@@ -272,14 +263,7 @@ TEST_F(CompareWizard, AnEmptyListSavesAnEmptyFile)
                 "save enabled");
         ::SendDlgItemMessageA(page, IDC_MESSAGES, LVM_DELETEALLITEMS, 0, 0);
         ::PostMessageA(::GetDlgItem(page, IDC_RESULT_SAVE), BM_CLICK, 0, 0);
-        if (HWND d = WaitForWindow("Сохранение отчета")) {
-            HWND name = ::GetDlgItem(d, 0x47c);
-            if (!name)
-                name = ::GetDlgItem(d, 0x480);
-            ::SetWindowTextA(name, logFile.c_str());
-            ::PostMessageA(d, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
-            WaitFor([&] { return !::IsWindow(d); });
-        }
+        p.Check(AnswerFileDialog("Сохранение отчета", logFile), "the save dialog answered");
         Press(s, PSBTN_FINISH);
     });
     sheet.DoModal();
@@ -307,16 +291,8 @@ TEST_F(CompareWizard, AReportChosenInAnotherFolderMovesBothNamesThere)
         p.OnPage(s, IDC_COMPARE_FIRST, "selection");
         HWND page = CurrentPage(s);
         ::PostMessageA(::GetDlgItem(page, IDC_COMPARE_SECOND_BROWSE), BM_CLICK, 0, 0);
-        if (HWND d = WaitForWindow("Открытие файла с отчетом")) {
-            HWND name = ::GetDlgItem(d, 0x47c);
-            if (!name)
-                name = ::GetDlgItem(d, 0x480);
-            ::SetWindowTextA(name, (dir / "elsewhere\\two.zmr").c_str());
-            ::PostMessageA(d, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
-            p.Check(WaitFor([&] { return !::IsWindow(d); }), "the open dialog closed");
-        } else {
-            p.Check(false, "no open dialog");
-        }
+        p.Check(AnswerFileDialog("Открытие файла с отчетом", dir / "elsewhere\\two.zmr"),
+                "the open dialog answered");
         char text[MAX_PATH] = "";
         p.Check(WaitFor([&] {
                     ::GetDlgItemTextA(page, IDC_COMPARE_SECOND, text, sizeof text);

@@ -419,16 +419,7 @@ TEST_F(RestoreWizard, AnArchiveChosenInAnotherFolderIsListedAndRead)
         p.OnPage(s, IDC_RESTORE_ARCHIVE_NAME, "archive");
         HWND page = CurrentPage(s);
         ::PostMessageA(::GetDlgItem(page, IDC_FILE_BROWSE), BM_CLICK, 0, 0);
-        if (HWND d = WaitForWindow("Открытие архива")) {
-            HWND name = ::GetDlgItem(d, 0x47c);
-            if (!name)
-                name = ::GetDlgItem(d, 0x480);
-            ::SetWindowTextA(name, (dir / "elsewhere\\moved.zma").c_str());
-            ::PostMessageA(d, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
-            p.Check(WaitFor([&] { return !::IsWindow(d); }), "the open dialog closed");
-        } else {
-            p.Check(false, "no open dialog");
-        }
+        p.Check(AnswerFileDialog("Открытие архива", dir / "elsewhere\\moved.zma"), "the open dialog answered");
         p.ButtonsAre(s, "++x+", "a name chosen");
         int n = (int)::SendDlgItemMessageA(page, IDC_RESTORE_ARCHIVE_NAME, CB_GETCOUNT, 0, 0);
         for (int i = 0; i < n; i++) {
