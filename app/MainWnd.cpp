@@ -1,5 +1,7 @@
 #include "app/MainWnd.h"
 
+#include "app/SystemCommands.h"
+#include "app/TextViewer.h"
 #include "base/JobState.h"
 #include "base/SystemCalls.h"
 #include "framework/WinApp.h"
@@ -20,7 +22,8 @@ template <size_t Count> void DeleteCommands(HMENU menu, const UINT (&ids)[Count]
 } // namespace
 
 CMainWnd::CMainWnd(CSettings& settings)
-    : m_pSplash(nullptr), m_SettingsDlg(settings, this), m_Settings(settings), m_bTrayIcon(FALSE)
+    : m_pSplash(nullptr), m_SettingsDlg(settings, this), m_AboutDlg(this), m_Settings(settings),
+      m_bTrayIcon(FALSE)
 {
     std::strcpy(m_szClassName, "ZelmoraMainWindow");
 }
@@ -209,7 +212,7 @@ void CMainWnd::OnSysCommand(UINT id, LPARAM lParam)
 {
     Default();
     if (id == ID_APP_ABOUT) {
-        // The About box opens here.
+        m_AboutDlg.DoModal();
     } else if (id == ID_TRAY_MINIMIZE) {
         MinimizeToTray();
     }
@@ -257,10 +260,23 @@ void CMainWnd::OnCommand(UINT id, UINT code, HWND hCtl)
     case ID_APP_EXIT: DestroyWindow(); break;
     case ID_OPTIONS_ALWAYSTRAY: ToggleAlwaysTray(); break;
     case ID_OPTIONS_SETTINGS: m_SettingsDlg.DoModal(); break;
+    case ID_APP_ABOUT: m_AboutDlg.DoModal(); break;
+    case ID_HELP_README: CTextViewer::Show(m_hWnd, IDR_README, "ReadMe.txt"); break;
+    case ID_HELP_LICENSE: CTextViewer::Show(m_hWnd, IDR_LICENSE, "License.txt"); break;
+    case ID_HELP_SITE: CAboutDlg::OpenWebSite(m_hWnd); break;
     default:
-        // System commands, tools, the text viewers and the About box are
-        // routed here as they are added.
-        Default();
+        // A system command or tool runs only while its menu item offers it,
+        // so that none reaches a Windows family it was not meant for.
+        if (IsOffered(id))
+            CSystemCommands::Execute(id, m_hWnd, m_Settings.WinSErPath);
+        else
+            Default();
         break;
     }
+}
+
+BOOL CMainWnd::IsOffered(UINT id) const
+{
+    UINT state = ::GetMenuState(GetMenu(), id, MF_BYCOMMAND);
+    return state != (UINT)-1 && !(state & (MF_GRAYED | MF_DISABLED));
 }

@@ -1,8 +1,9 @@
 // The main window: menu bar, child dialog with the four wizard buttons, the
-// notification-area (tray) icon and the settings dialog. Created hidden; the
+// notification-area (tray) icon, the settings dialog and the About box. Created hidden; the
 // splash picture shows it when it goes. Destroying it ends the program.
 #pragma once
 
+#include "app/AboutDlg.h"
 #include "app/MainDlg.h"
 #include "base/Settings.h"
 #include "app/SettingsDlg.h"
@@ -38,6 +39,7 @@ public:
     CSplashWnd* m_pSplash;
     CMainDlg m_MainDlg;
     CSettingsDlg m_SettingsDlg;
+    CAboutDlg m_AboutDlg;
 
 protected:
     void OnDestroy() override;
@@ -48,6 +50,9 @@ protected:
     LRESULT OnMessage(UINT msg, WPARAM wParam, LPARAM lParam) override;
 
     void OnTrayNotify(UINT mouseMsg);
+    // Whether the menu bar offers the command now: present for this Windows
+    // family and not greyed.
+    BOOL IsOffered(UINT id) const;
 
     CSettings& m_Settings;
     BOOL m_bTrayIcon;

@@ -118,6 +118,14 @@ LRESULT CDialog::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam)
 {
     if (msg == WM_INITDIALOG)
         return OnInitDialog();
+    if (msg >= WM_CTLCOLORMSGBOX && msg <= WM_CTLCOLORSTATIC && msg != WM_CTLCOLORDLG) {
+        HWND control = reinterpret_cast<HWND>(lParam);
+        if (control && control != m_hWnd && FromHandle(control)) {
+            LRESULT brush = ::SendMessageA(control, WM_REFLECT_BASE + msg, wParam, lParam);
+            if (brush)
+                return brush;
+        }
+    }
     if (msg == WM_NOTIFY) {
         const NMHDR* pnmh = reinterpret_cast<const NMHDR*>(lParam);
         if (!pnmh || !IsNotifySource(pnmh))

@@ -12,6 +12,8 @@
 //   RouteCommand, RouteCommandRange and RouteNotify (see MessageMap.h);
 //   OnCommand and OnNotify call the routed handler, and a command nobody
 //   routed ends in OnOK or OnCancel for IDOK and IDCANCEL, else in Default().
+// Colour requests of controls bound to objects are reflected to them first
+// (WM_REFLECT_BASE).
 // Notifications are only taken from the dialog's own controls (a child
 // window with the id it reports) and from the dialog itself; those of other
 // windows are left to the dialog manager unseen.

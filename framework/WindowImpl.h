@@ -10,6 +10,12 @@
 
 #include "framework/Wnd.h"
 
+// A parent's colour request (WM_CTLCOLORSTATIC, ...) about a control that is
+// bound to an object is first sent to that control as WM_REFLECT_BASE plus
+// the message; a brush in answer is the parent's answer, 0 leaves the request
+// to the parent's own handling.
+#define WM_REFLECT_BASE (WM_USER + 0x1C00)
+
 class CWindowImpl : public CWnd {
 public:
     CWindowImpl();

@@ -24,6 +24,7 @@
 #define IDD_RESTORE_PROGRESS 127
 #define IDD_RESTORE_OPTIONS 128
 #define IDD_RESTORE_CONTENTS 129
+#define IDD_ABOUT 147
 #define IDD_SETTINGS 170
 #define IDD_ARCHIVE_WELCOME 174
 #define IDD_RESTORE_WELCOME 175
@@ -39,6 +40,7 @@
 #define IDB_WIZARD_RESTORE 167
 #define IDB_WIZARD_COMPARE 168
 #define IDB_WIZARD_ARCHIVE 169
+#define IDB_ABOUT 178
 #define IDB_SPLASH 180
 #define IDB_SCAN 191
 #define IDB_RESTORE 192
@@ -46,6 +48,13 @@
 #define IDB_ARCHIVE 194
 // The tree selector's own 16x16 pictures, for icons the system files lack
 #define IDB_TREE_IMAGES 196
+
+// The link cursor of the About box
+#define IDC_LINK_CURSOR 100
+
+// Texts the program writes out and opens (resource type "RT_TXT")
+#define IDR_README 172
+#define IDR_LICENSE 173
 
 // Commands
 #define ID_FILE_NEWARCHIVE 40003
@@ -89,6 +98,12 @@
 #define ID_TOOL_CLICONFG 40052
 #define ID_SYS_BOOTDISK 40059
 #define ID_SYS_QUICKREBOOT 40062
+
+// Links of the About box: the maker's site and mail, the two credited people's mail
+#define IDC_ABOUT_SITE 1093
+#define IDC_ABOUT_MAIL 1094
+#define IDC_ABOUT_MAIL_CODE 1092
+#define IDC_ABOUT_MAIL_ART 1109
 
 // Controls of the main dialog
 #define IDC_ARCHIVE 1001

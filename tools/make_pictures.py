@@ -291,6 +291,65 @@ def tree_images():
     return c
 
 
+def about_picture():
+    """The About box's picture, 176 x 100: the name over the archive box."""
+    c = Canvas(176, 100)
+    c.gradient((20, 50, 120), (90, 150, 220))
+    c.text(25, 12, "ZELMORA", WHITE, 3)
+    c.rect(25, 38, 151, 40, WHITE)
+    box = app_icon(48)
+    for y in range(48):
+        for x in range(48):
+            if box.px[y][x] != WHITE:
+                c.put(64 + x, 46 + y, box.px[y][x])
+    return c
+
+
+HAND = [  # '#' black, '.' white, ' ' transparent; the finger tip is the hot spot
+    "     ##         ",
+    "    #..#        ",
+    "    #..#        ",
+    "    #..#        ",
+    "    #..#        ",
+    "    #..###      ",
+    "    #..#..##    ",
+    "    #..#..#.##  ",
+    " ## #..#..#.#.# ",
+    "#..##........#.#",
+    "#...#..........#",
+    " #.............#",
+    "  #............#",
+    "  #...........# ",
+    "   #..........# ",
+    "   #.........#  ",
+    "    #........#  ",
+    "    #........#  ",
+    "    ##########  ",
+]
+
+
+def cursor(rows, hot_x, hot_y, size=32):
+    """A monochrome .cur file: 1-bit colour (black, white) and a 1-bit AND mask."""
+    stride = size // 8
+    xor, mask = bytearray(), bytearray()
+    for y in range(size - 1, -1, -1):
+        xrow, mrow = bytearray(stride), bytearray(b'\xff' * stride)
+        line = rows[y] if y < len(rows) else ''
+        for x, ch in enumerate(line):
+            if ch == ' ':
+                continue
+            mrow[x // 8] &= ~(0x80 >> (x % 8)) & 0xff
+            if ch == '.':
+                xrow[x // 8] |= 0x80 >> (x % 8)
+        xor += xrow
+        mask += mrow
+    info = struct.pack('<IiiHHIIiiII', 40, size, size * 2, 1, 1, 0, len(xor) + len(mask), 0, 0, 2, 0)
+    image = info + bytes((0, 0, 0, 0, 255, 255, 255, 0)) + bytes(xor) + bytes(mask)
+    header = struct.pack('<HHH', 0, 2, 1)
+    entry = struct.pack('<BBBBHHII', size, size, 2, 0, hot_x, hot_y, len(image), 6 + 16)
+    return header + entry + image
+
+
 def app_icon(s):
     c = Canvas(s, s)
     draw_box(c, s)
@@ -315,12 +374,15 @@ def main():
         'step_done.bmp': small('done'),
         'step_pending.bmp': small('pending'),
         'tree_images.bmp': tree_images(),
+        'about.bmp': about_picture(),
     }
     for name, c in pictures.items():
         with open(os.path.join(out, name), 'wb') as f:
             f.write(c.bmp())
     with open(os.path.join(out, 'zelmora.ico'), 'wb') as f:
         f.write(ico([app_icon(32), app_icon(16)]))
+    with open(os.path.join(out, 'hand.cur'), 'wb') as f:
+        f.write(cursor(HAND, 5, 0))
 
 
 if __name__ == '__main__':

@@ -2,6 +2,7 @@
 #include "app/MainWnd.h"
 #include "res/resource.h"
 #include "tests/app/SystemCallRecorder.h"
+#include "tests/app/MainWindowFixture.h"
 #include "tests/app/WindowTestSupport.h"
 #include "tests/support/TestFiles.h"
 
@@ -10,46 +11,6 @@
 #include <thread>
 
 namespace {
-
-class MainWindowTest : public ::testing::Test {
-protected:
-    void SetUp() override
-    {
-        RecordedCalls().clear();
-        ini = dir / "ZM.ini";
-        settings.SetPath(ini.c_str());
-        settings.Load();
-        PrepareSettings();
-        settings.Save();
-        wnd = new CMainWnd(settings);
-        ASSERT_TRUE(wnd->Create());
-        app.m_pMainWnd = wnd;
-    }
-    void TearDown() override
-    {
-        if (wnd->m_hWnd)
-            wnd->DestroyWindow();
-        PumpPending();
-        delete wnd;
-    }
-    virtual void PrepareSettings() {}
-    // Ends the splash at once instead of waiting for its timer.
-    void SkipSplash()
-    {
-        if (wnd->m_pSplash)
-            wnd->m_pSplash->DestroyWindow();
-        PumpPending();
-        ASSERT_TRUE(wnd->IsWindowVisible());
-    }
-    UINT MenuState(UINT id) const { return ::GetMenuState(wnd->GetMenu(), id, MF_BYCOMMAND); }
-    HWND Dialog() const { return wnd->m_MainDlg.m_hWnd; }
-
-    CWinApp app;
-    CScratchDir dir;
-    std::string ini;
-    CSettings settings;
-    CMainWnd* wnd = nullptr;
-};
 
 TEST_F(MainWindowTest, CreatedHiddenThenShownWhenTheSplashGoes)
 {
@@ -421,39 +382,6 @@ TEST_F(MainWindowTest, RightClickOnTheIconShowsTheTrayMenu)
     EXPECT_FALSE(wnd->IsWindowVisible()); // nothing chosen
 }
 
-struct OwnedSearch {
-    HWND owner, found;
-};
-BOOL CALLBACK FindOwned(HWND h, LPARAM lp)
-{
-    OwnedSearch* f = reinterpret_cast<OwnedSearch*>(lp);
-    if (::GetWindow(h, GW_OWNER) == f->owner && ::IsWindowVisible(h)) {
-        f->found = h;
-        return FALSE;
-    }
-    return TRUE;
-}
-
-// A visible top-level window owned by the given one, or null.
-HWND OwnedPopup(HWND owner)
-{
-    OwnedSearch f = {owner, nullptr};
-    ::EnumWindows(&FindOwned, (LPARAM)&f);
-    return f.found;
-}
-
-// Ends the innermost dialog over the main window: a failed driver never
-// leaves a modal loop running.
-HWND s_guardedOwner;
-void CALLBACK EndStuckDialog(HWND, UINT, UINT_PTR, DWORD)
-{
-    HWND popup = OwnedPopup(s_guardedOwner);
-    for (HWND next; popup && (next = OwnedPopup(popup));)
-        popup = next;
-    if (popup)
-        ::PostMessageA(popup, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
-}
-
 TEST_F(MainWindowWithSettingsTest, SettingsDialogShowsStoresAndSavesEveryChange)
 {
     SkipSplash();
@@ -508,8 +436,7 @@ TEST_F(MainWindowWithSettingsTest, SettingsDialogShowsStoresAndSavesEveryChange)
         ::PostMessageA(dlg, WM_SYSCOMMAND, SC_CLOSE, 0);
     });
     // Should the driver fail, the dialog is ended from its own loop after a while.
-    s_guardedOwner = wnd->m_hWnd;
-    UINT_PTR guard = ::SetTimer(nullptr, 0, 15000, &EndStuckDialog);
+    UINT_PTR guard = GuardModal(wnd->m_hWnd, 15000);
     wnd->SendMessage(WM_COMMAND, ID_OPTIONS_SETTINGS); // runs until the driver closes it
     ::KillTimer(nullptr, guard);
     driver.join();
@@ -605,8 +532,7 @@ TEST_F(MainWindowTest, SettingsDialogBrowseButtons)
         seen.folder = text;
         ::PostMessageA(dlg, WM_SYSCOMMAND, SC_CLOSE, 0);
     });
-    s_guardedOwner = wnd->m_hWnd;
-    UINT_PTR guard = ::SetTimer(nullptr, 0, 20000, &EndStuckDialog);
+    UINT_PTR guard = GuardModal(wnd->m_hWnd, 20000);
     wnd->SendMessage(WM_COMMAND, ID_OPTIONS_SETTINGS);
     ::KillTimer(nullptr, guard);
     driver.join();

@@ -112,49 +112,9 @@ TEST(MenuFamilyChild, Dump)
     wnd.DestroyWindow();
 }
 
-class MenuFamily : public ::testing::TestWithParam<const char*> {};
-
-// Sets Wine's reported version for this program, runs the child and reads its dump.
 std::vector<std::string> RunChild(const char* version)
 {
-    char exe[MAX_PATH];
-    ::GetModuleFileNameA(nullptr, exe, MAX_PATH);
-    const char* name = std::strrchr(exe, '\\') + 1;
-    std::string key = std::string("Software\\Wine\\AppDefaults\\") + name;
-    HKEY h;
-    EXPECT_EQ(ERROR_SUCCESS, ::RegCreateKeyExA(HKEY_CURRENT_USER, key.c_str(), 0, nullptr, 0, KEY_SET_VALUE,
-                                               nullptr, &h, nullptr));
-    ::RegSetValueExA(h, "Version", 0, REG_SZ, (const BYTE*)version, (DWORD)std::strlen(version) + 1);
-
-    CScratchDir dir;
-    std::string dump = dir / "menu.txt";
-    ::SetEnvironmentVariableA("ZM_MENU_DUMP", dump.c_str());
-    std::string cmd = std::string("\"") + exe + "\" --gtest_filter=MenuFamilyChild.Dump";
-    STARTUPINFOA si = {};
-    si.cb = sizeof(si);
-    PROCESS_INFORMATION pi = {};
-    bool started = ::CreateProcessA(exe, &cmd[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi);
-    ::SetEnvironmentVariableA("ZM_MENU_DUMP", nullptr);
-    DWORD code = 1;
-    if (started) {
-        ::WaitForSingleObject(pi.hProcess, 60000);
-        ::GetExitCodeProcess(pi.hProcess, &code);
-        ::CloseHandle(pi.hThread);
-        ::CloseHandle(pi.hProcess);
-    }
-    ::RegDeleteValueA(h, "Version");
-    ::RegCloseKey(h);
-    ::RegDeleteKeyA(HKEY_CURRENT_USER, key.c_str());
-    EXPECT_TRUE(started);
-    EXPECT_EQ(0u, code);
-
-    Bytes b = ReadFileBytes(dump);
-    std::string text(b.begin(), b.end());
-    std::vector<std::string> lines;
-    std::istringstream in(text);
-    for (std::string line; std::getline(in, line);)
-        lines.push_back(line);
-    return lines;
+    return RunChildOnWindows(version, "MenuFamilyChild.Dump", "ZM_MENU_DUMP");
 }
 
 TEST(MenuFamily, Windows95)

@@ -2,33 +2,60 @@
 
 namespace {
 
-BOOL RecordExitWindows(UINT flags, DWORD)
+std::string Text(LPCSTR s) { return s ? s : "(null)"; }
+
+RecordedCall Named(const char* name)
 {
-    RecordedCalls().push_back({"ExitWindowsEx", flags, "", {}});
+    RecordedCall c{};
+    c.name = name;
+    return c;
+}
+
+BOOL RecordExitWindows(UINT flags, DWORD reason)
+{
+    RecordedCall c = Named("ExitWindowsEx");
+    c.flags = flags;
+    c.reason = reason;
+    RecordedCalls().push_back(c);
     return TRUE;
 }
 
-HINSTANCE RecordShellExecute(HWND, LPCSTR, LPCSTR file, LPCSTR, LPCSTR, int)
+HINSTANCE RecordShellExecute(HWND parent, LPCSTR verb, LPCSTR file, LPCSTR parameters, LPCSTR directory, int show)
 {
-    RecordedCalls().push_back({"ShellExecute", 0, file ? file : "", {}});
+    RecordedCall c = Named("ShellExecute");
+    c.parent = parent;
+    c.verb = Text(verb);
+    c.text = file ? file : "";
+    c.parameters = Text(parameters);
+    c.directory = Text(directory);
+    c.show = show;
+    RecordedCalls().push_back(c);
     return (HINSTANCE)33;
 }
 
-DWORD RecordFormatDrive(HWND, UINT drive, UINT, UINT)
+DWORD RecordFormatDrive(HWND parent, UINT drive, UINT formatId, UINT options)
 {
-    RecordedCalls().push_back({"FormatDrive", drive, "", {}});
+    RecordedCall c = Named("FormatDrive");
+    c.parent = parent;
+    c.flags = drive;
+    c.formatId = formatId;
+    c.options = options;
+    RecordedCalls().push_back(c);
     return 0;
 }
 
 BOOL RecordDeleteFile(LPCSTR path)
 {
-    RecordedCalls().push_back({"DeleteFile", 0, path ? path : "", {}});
+    RecordedCall c = Named("DeleteFile");
+    c.text = path ? path : "";
+    RecordedCalls().push_back(c);
     return TRUE;
 }
 
 BOOL RecordNotifyIcon(DWORD message, NOTIFYICONDATAA* data)
 {
-    RecordedCall c{"NotifyIcon", message, "", {}};
+    RecordedCall c = Named("NotifyIcon");
+    c.flags = message;
     if (data)
         c.icon = *data;
     RecordedCalls().push_back(c);
@@ -47,6 +74,21 @@ struct InstallRecorders {
 } s_install;
 
 } // namespace
+
+std::string RecordedCall::Describe() const
+{
+    if (name == "ExitWindowsEx")
+        return name + " flags=" + std::to_string(flags) + " reason=" + std::to_string(reason);
+    if (name == "ShellExecute")
+        return name + " verb=" + verb + " file=" + text + " parameters=" + parameters + " directory=" + directory +
+               " show=" + std::to_string(show);
+    if (name == "FormatDrive")
+        return name + " drive=" + std::to_string(flags) + " format=" + std::to_string(formatId) +
+               " options=" + std::to_string(options);
+    if (name == "DeleteFile")
+        return name + " " + text;
+    return name + " " + std::to_string(flags);
+}
 
 std::vector<RecordedCall>& RecordedCalls()
 {

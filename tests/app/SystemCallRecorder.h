@@ -13,6 +13,16 @@ struct RecordedCall {
     UINT flags;        // ExitWindowsEx flags, NotifyIcon message, FormatDrive drive
     std::string text;  // file or path
     NOTIFYICONDATAA icon;
+    HWND parent;       // ShellExecute, FormatDrive
+    // ShellExecute's verb, parameters and directory; "(null)" for none.
+    std::string verb, parameters, directory;
+    int show;          // ShellExecute
+    UINT formatId, options; // FormatDrive
+    DWORD reason;      // ExitWindowsEx
+
+    // The whole call on one line, the parent left out (it differs between
+    // runs), for comparing with an expected line.
+    std::string Describe() const;
 };
 
 std::vector<RecordedCall>& RecordedCalls();
