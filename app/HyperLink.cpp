@@ -19,10 +19,30 @@ BOOL CHyperLink::SubclassWindow(HWND hWnd)
     return TRUE;
 }
 
+namespace {
+
+// Brightness of a colour, 0..255, as the eye weighs red, green and blue.
+int Brightness(COLORREF c)
+{
+    return (299 * GetRValue(c) + 587 * GetGValue(c) + 114 * GetBValue(c)) / 1000;
+}
+
+} // namespace
+
+COLORREF CHyperLink::ChooseLinkColor(BOOL hasHotTracking, COLORREF hotTracking, COLORREF selection, COLORREF face)
+{
+    const int kLeastContrast = 64;
+    int contrast = Brightness(hotTracking) - Brightness(face);
+    if (hasHotTracking && (contrast >= kLeastContrast || contrast <= -kLeastContrast))
+        return hotTracking;
+    return selection;
+}
+
 COLORREF CHyperLink::LinkColor()
 {
     // A scheme without the colour has no brush for it.
-    return ::GetSysColorBrush(COLOR_HOTLIGHT) ? ::GetSysColor(COLOR_HOTLIGHT) : ::GetSysColor(COLOR_HIGHLIGHT);
+    return ChooseLinkColor(::GetSysColorBrush(COLOR_HOTLIGHT) != nullptr, ::GetSysColor(COLOR_HOTLIGHT),
+                           ::GetSysColor(COLOR_HIGHLIGHT), ::GetSysColor(COLOR_BTNFACE));
 }
 
 void CHyperLink::CreateFonts()

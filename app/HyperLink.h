@@ -23,6 +23,11 @@ public:
     // The text colour: the hot-tracking colour where the colour scheme has
     // one, else the selection colour.
     static COLORREF LinkColor();
+    // The choice behind it. A hot-tracking colour that barely stands out from
+    // the face of the dialog (some schemes make it a light grey) would hide
+    // the link, so the selection colour is taken then too.
+    static COLORREF ChooseLinkColor(BOOL hasHotTracking, COLORREF hotTracking, COLORREF selection,
+                                    COLORREF face);
 
 protected:
     int OnCreate(CREATESTRUCTA* cs) override;

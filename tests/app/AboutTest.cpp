@@ -179,6 +179,18 @@ TEST_F(MainWindowTest, AboutBoxFromTheSystemMenuAgain)
     }
 }
 
+TEST(HyperLink, DrawnInTheHotTrackingColourUnlessItWouldHide)
+{
+    const COLORREF face = RGB(212, 208, 200), blue = RGB(0, 102, 204), selection = RGB(10, 36, 106);
+    EXPECT_EQ(blue, CHyperLink::ChooseLinkColor(TRUE, blue, selection, face));
+    // A scheme without a hot-tracking colour.
+    EXPECT_EQ(selection, CHyperLink::ChooseLinkColor(FALSE, blue, selection, face));
+    // One that makes it the grey of the face.
+    EXPECT_EQ(selection, CHyperLink::ChooseLinkColor(TRUE, RGB(224, 224, 224), selection, face));
+    // A light colour on a dark face stands out.
+    EXPECT_EQ(RGB(255, 255, 0), CHyperLink::ChooseLinkColor(TRUE, RGB(255, 255, 0), selection, RGB(0, 0, 0)));
+}
+
 TEST_F(MainWindowTest, WebSiteCommandOpensTheSite)
 {
     wnd->SendMessage(WM_COMMAND, ID_HELP_SITE);
