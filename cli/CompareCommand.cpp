@@ -3,6 +3,8 @@
 #include "base/JobState.h"
 #include "compare/CompareCore.h"
 #include "cli/ConsoleOutput.h"
+#include "compare/HtmlReport.h"
+#include "compare/RegistryDiff.h"
 #include "compare/ReportMemory.h"
 
 #include <chrono>
@@ -30,9 +32,60 @@ public:
 
 int Usage()
 {
-    std::fprintf(stderr, "usage: zmcli compare OLD.zmr NEW.zmr [-l]\n"
+    std::fprintf(stderr, "usage: zmcli compare OLD.zmr NEW.zmr [-l] [--reg-redo FILE.reg] [--reg-undo FILE.reg]"
+                         " [--html FILE.html]\n"
                          "       zmcli compare --bench\n");
     return 2;
+}
+
+// Writes the whole text to the file, or leaves no file behind.
+bool WriteWhole(const char* path, const std::string& text)
+{
+    std::FILE* f = std::fopen(path, "wb");
+    if (!f)
+        return false;
+    bool ok = std::fwrite(text.data(), 1, text.size(), f) == text.size();
+    ok = std::fclose(f) == 0 && ok;
+    if (!ok)
+        std::remove(path);
+    return ok;
+}
+
+// The outputs asked for besides the lines.
+struct CompareOutputs {
+    const char* pszRedo = nullptr;
+    const char* pszUndo = nullptr;
+    const char* pszHtml = nullptr;
+};
+
+// Writes the registry scripts and the page; false (with a message) when any
+// could not be written.
+bool WriteOutputs(const CompareOutputs& outputs, const CRegistryDiff& registry, const CHtmlReport& page)
+{
+    bool ok = true;
+    if (outputs.pszRedo || outputs.pszUndo) {
+        if (!registry.HasValues()) {
+            std::fprintf(stderr, "zmcli compare: both reports must hold the registry with its values (scan with"
+                                 " -k ROOT -v); no .reg script written\n");
+            ok = false;
+        } else if (!registry.IsComplete()) {
+            std::fprintf(stderr, "zmcli compare: the registry of a report is damaged; no .reg script written\n");
+            ok = false;
+        } else {
+            const char* paths[2] = {outputs.pszRedo, outputs.pszUndo};
+            for (int undo = 0; undo < 2; undo++) {
+                if (paths[undo] && !WriteWhole(paths[undo], registry.Script(undo != 0))) {
+                    std::fprintf(stderr, "zmcli compare: cannot write %s\n", paths[undo]);
+                    ok = false;
+                }
+            }
+        }
+    }
+    if (outputs.pszHtml && !WriteWhole(outputs.pszHtml, page.Page())) {
+        std::fprintf(stderr, "zmcli compare: cannot write %s\n", outputs.pszHtml);
+        ok = false;
+    }
+    return ok;
 }
 
 // --- benchmark -----------------------------------------------------------
@@ -217,8 +270,17 @@ int CompareCommand(int argc, char** argv)
     const char* paths[2] = {nullptr, nullptr};
     int nPaths = 0;
     bool lists = false;
+    CompareOutputs outputs;
     for (int k = 0; k < argc; k++) {
-        if (std::strcmp(argv[k], "-l") == 0 && !lists)
+        const char** file = !std::strcmp(argv[k], "--reg-redo") ? &outputs.pszRedo
+                            : !std::strcmp(argv[k], "--reg-undo") ? &outputs.pszUndo
+                            : !std::strcmp(argv[k], "--html")     ? &outputs.pszHtml
+                                                                  : nullptr;
+        if (file) {
+            if (*file || k + 1 >= argc)
+                return Usage();
+            *file = argv[++k];
+        } else if (std::strcmp(argv[k], "-l") == 0 && !lists)
             lists = true;
         else if (nPaths < 2 && argv[k][0] != '-')
             paths[nPaths++] = argv[k];
@@ -233,6 +295,12 @@ int CompareCommand(int argc, char** argv)
     // Each line ended by CR LF whatever the platform, as the difference log holds it.
     CConsoleOutput out("\r\n");
     CCompareCore core(&out, nullptr);
+    CRegistryDiff registry;
+    CHtmlReport page;
+    if (outputs.pszRedo || outputs.pszUndo)
+        core.AddObserver(&registry);
+    if (outputs.pszHtml)
+        core.AddObserver(&page);
     int result = CCompareCore::RESULT_NOT_A_REPORT;
     try {
         result = core.Run(paths[0], paths[1]);
@@ -247,5 +315,13 @@ int CompareCommand(int argc, char** argv)
             out.AddLine(g_KeyList.items[k].szPath);
     }
     std::fflush(stdout);
-    return result == CCompareCore::RESULT_COMPARED ? 0 : 1;
+    if (result != CCompareCore::RESULT_COMPARED)
+        return 1;
+    bool written = false;
+    try {
+        written = WriteOutputs(outputs, registry, page);
+    } catch (...) {
+        std::fprintf(stderr, "zmcli compare: out of memory\n");
+    }
+    return written ? 0 : 1;
 }

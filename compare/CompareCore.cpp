@@ -59,7 +59,7 @@ bool IsLater(const WORD* a, const WORD* b)
 CCompareCore::CCompareCore(CJobOutput* pOutput, const volatile BYTE* pCancel)
     : m_bLiteralSearch(false), m_nLines(0), m_nSearches(0), m_matcher(m_flags1, m_flags2),
       m_pReport{nullptr, nullptr}, m_nPosition{0, 0}, m_bBroken{false, false}, m_dwRoot(0),
-      m_pOutput(pOutput), m_pCancel(pCancel)
+      m_pOutput(pOutput), m_pCancel(pCancel), m_nSection(-1)
 {
     std::memset(m_flags1, 0, sizeof m_flags1);
     std::memset(m_flags2, 0, sizeof m_flags2);
@@ -103,13 +103,21 @@ bool CCompareCore::SameEntryName(const BYTE* a, WORD na, const BYTE* b, WORD nb)
     return true;
 }
 
-void CCompareCore::AddLine(const std::string& line)
+void CCompareCore::AddLine(const std::string& line, CCompareObserver::LineKind kind)
 {
     if (Cancelled())
         return;
     m_nLines++;
     if (m_pOutput)
         m_pOutput->AddLine(line.c_str());
+    for (CCompareObserver* o : m_observers)
+        o->OnLine(kind, m_nSection, line);
+}
+
+void CCompareCore::NotCompared(const std::string& name)
+{
+    for (CCompareObserver* o : m_observers)
+        o->OnEntryNotCompared(m_nSection, name);
 }
 
 int CCompareCore::Run(const char* path1, const char* path2)
@@ -146,6 +154,7 @@ int CCompareCore::Run(CReportSource* pReport1, const char* path1, CReportSource*
     m_path[0] = path1 ? path1 : "";
     m_path[1] = path2 ? path2 : "";
     m_bBroken[0] = m_bBroken[1] = false;
+    m_nSection = -1;
 
     WORD time1[8], time2[8];
     if (!ReadHeader(0, m_flags1, time1)) {
@@ -164,6 +173,21 @@ int CCompareCore::Run(CReportSource* pReport1, const char* path1, CReportSource*
         std::memcpy(t, m_flags1, 8);
         std::memcpy(m_flags1, m_flags2, 8);
         std::memcpy(m_flags2, t, 8);
+        WORD w[8];
+        std::memcpy(w, time1, sizeof w);
+        std::memcpy(time1, time2, sizeof w);
+        std::memcpy(time2, w, sizeof w);
+    }
+    if (!m_observers.empty()) {
+        ReportHeader older, newer;
+        older.path = m_path[0];
+        newer.path = m_path[1];
+        std::memcpy(older.flags, m_flags1, 8);
+        std::memcpy(newer.flags, m_flags2, 8);
+        std::memcpy(older.time, time1, sizeof older.time);
+        std::memcpy(newer.time, time2, sizeof newer.time);
+        for (CCompareObserver* o : m_observers)
+            o->OnReports(older, newer);
     }
     m_nPosition[0] = m_nPosition[1] = HEADER_SIZE;
 
@@ -173,7 +197,8 @@ int CCompareCore::Run(CReportSource* pReport1, const char* path1, CReportSource*
     g_KeyList.nCount = 0;
 
     for (const SectionInfo& s : kSections) {
-        AddLine(s.pszHeading);
+        m_nSection = (int)(&s - kSections);
+        AddLine(s.pszHeading, CCompareObserver::LINE_SECTION);
         if (Cancelled())
             continue;
         try {
@@ -183,12 +208,14 @@ int CCompareCore::Run(CReportSource* pReport1, const char* path1, CReportSource*
             // reports cannot be found.
             m_bBroken[0] = m_bBroken[1] = true;
             AddLine("Недостаточно памяти для сравнения раздела");
+            NotCompared("");
         }
     }
 
     ArchiveFlags[AF_FILES] = g_PathList.nCount > 0;
     ArchiveFlags[AF_REGISTRY] = g_KeyList.nCount > 0;
     m_pReport[0] = m_pReport[1] = nullptr;
+    m_nSection = -1;
     return Cancelled() ? RESULT_CANCELLED : RESULT_COMPARED;
 }
 
@@ -245,8 +272,10 @@ void CCompareCore::CompareSection(BYTE has1, BYTE has2, const char* title)
     if (has2 && !Cancelled())
         ok2 = ReadSectionTable(1, table2);
     if (has1 && has2) {
-        if (!ok1 || !ok2)
+        if (!ok1 || !ok2) {
+            NotCompared("");
             return;
+        }
         for (size_t a = 0; a < table1.size() && !Cancelled(); a++) {
             const SectionEntry& e1 = table1[a];
             for (size_t b = 0; b < table2.size() && !Cancelled(); b++) {
@@ -263,7 +292,7 @@ void CCompareCore::CompareSection(BYTE has1, BYTE has2, const char* title)
 
 void CCompareCore::CompareEntries(const SectionEntry& e1, const SectionEntry& e2, const char* title)
 {
-    AddLine(title + e1.name + ":");
+    AddLine(title + e1.name + ":", CCompareObserver::LINE_ENTRY);
     try {
         int s1 = m_block1.Load(*m_pReport[0], e1.dwOffset, e1.dwLength, e1.dwCount, m_flags1, m_pCancel);
         int s2 = CReportBlock::BLOCK_OK;
@@ -276,7 +305,12 @@ void CCompareCore::CompareEntries(const SectionEntry& e1, const SectionEntry& e2
                 ReportBlockDamage(1, s2, m_block2);
             if (s1 == CReportBlock::BLOCK_OK && s2 == CReportBlock::BLOCK_OK) {
                 m_dwRoot = RootKeyFromName(e1.name.c_str());
+                if (m_nSection == CCompareObserver::SECTION_REGISTRY)
+                    for (CCompareObserver* o : m_observers)
+                        o->OnRegistryEntry(e1.name, m_block1, m_block2);
                 CompareBlocks(e1.name + "\\");
+            } else {
+                NotCompared(e1.name);
             }
         }
     } catch (const std::exception&) {
@@ -284,6 +318,7 @@ void CCompareCore::CompareEntries(const SectionEntry& e1, const SectionEntry& e2
         m_block1.Release();
         m_block2.Release();
         AddLine("Недостаточно памяти для сравнения записей " + e1.name);
+        NotCompared(e1.name);
     }
     m_block1.Release();
     m_block2.Release();
@@ -338,23 +373,23 @@ void CCompareCore::AddCreated(const ReportItem& item, const std::string& prefix)
     std::string name = Name(item);
     switch (item.bType) {
     case REC_DIRECTORY:
-        AddLine("Создан подкаталог " + name);
+        AddLine("Создан подкаталог " + name, CCompareObserver::LINE_CREATED);
         SelectPath(name + "\\");
         break;
     case REC_FILE:
-        AddLine("Создан файл " + name);
+        AddLine("Создан файл " + name, CCompareObserver::LINE_CREATED);
         SelectPath(name);
         break;
     case REC_KEY:
-        AddLine("Создан раздел " + name);
+        AddLine("Создан раздел " + name, CCompareObserver::LINE_CREATED);
         SelectKey(prefix + name + "\\", 1);
         break;
     case REC_VALUE:
-        AddLine("Создана переменная " + name);
+        AddLine("Создана переменная " + name, CCompareObserver::LINE_CREATED);
         SelectKey(prefix + name, 0);
         break;
     case REC_LINE:
-        AddLine("Вставлена строка \"" + name + "\"");
+        AddLine("Вставлена строка \"" + name + "\"", CCompareObserver::LINE_CREATED);
         break;
     default:
         break; // records of unknown types are not named
@@ -365,11 +400,11 @@ void CCompareCore::AddDeleted(const ReportItem& item)
 {
     std::string name = Name(item);
     switch (item.bType) {
-    case REC_DIRECTORY: AddLine("Удален подкаталог " + name); break;
-    case REC_FILE: AddLine("Удален файл " + name); break;
-    case REC_KEY: AddLine("Удален раздел " + name); break;
-    case REC_VALUE: AddLine("Удалена переменная " + name); break;
-    case REC_LINE: AddLine("Удалена строка \"" + name + "\""); break;
+    case REC_DIRECTORY: AddLine("Удален подкаталог " + name, CCompareObserver::LINE_DELETED); break;
+    case REC_FILE: AddLine("Удален файл " + name, CCompareObserver::LINE_DELETED); break;
+    case REC_KEY: AddLine("Удален раздел " + name, CCompareObserver::LINE_DELETED); break;
+    case REC_VALUE: AddLine("Удалена переменная " + name, CCompareObserver::LINE_DELETED); break;
+    case REC_LINE: AddLine("Удалена строка \"" + name + "\"", CCompareObserver::LINE_DELETED); break;
     default: break;
     }
 }
@@ -380,7 +415,7 @@ void CCompareCore::AddChanged(const ReportItem& older, const ReportItem& newer,
     UINT r = CompareItems(older, newer);
     std::string name = Name(older);
     if (r == CMP_VALUE) {
-        AddLine("Изменено значение переменной " + name);
+        AddLine("Изменено значение переменной " + name, CCompareObserver::LINE_CHANGED);
         SelectKey(prefix + name, 0);
         return;
     }
@@ -398,7 +433,7 @@ void CCompareCore::AddChanged(const ReportItem& older, const ReportItem& newer,
     }
     if (r & CMP_CREATION)
         text = std::string("Изменено время создания ") + kind + name;
-    AddLine(text);
+    AddLine(text, CCompareObserver::LINE_CHANGED);
     // The path goes in as recorded: no backslash is added for a directory.
     SelectPath(name);
 }

@@ -8,6 +8,7 @@
 
 #include "base/JobOutput.h"
 #include "compare/BlockMatcher.h"
+#include "compare/CompareObserver.h"
 #include "compare/ReportBlock.h"
 #include "compare/ReportSource.h"
 
@@ -47,6 +48,10 @@ public:
         return m_matcher.CompareItems(a, b);
     }
 
+    // Observers hear of the run beside the output (see CCompareObserver); they
+    // are not owned and must outlive the runs.
+    void AddObserver(CCompareObserver* pObserver) { m_observers.push_back(pObserver); }
+
     bool m_bLiteralSearch; // match with the literal search instead of the index
     DWORD m_nLines;        // lines written by the last run
     uint64_t m_nSearches;  // out-of-step records of the last run
@@ -61,6 +66,7 @@ private:
 
     bool ReadHeader(int side, BYTE* flags, WORD* time);
     void CompareSection(BYTE has1, BYTE has2, const char* title);
+    void NotCompared(const std::string& name);
     bool ReadSectionTable(int side, std::vector<SectionEntry>& entries);
     void CompareEntries(const SectionEntry& e1, const SectionEntry& e2, const char* title);
     void ReportBlockDamage(int side, int status, const CReportBlock& block);
@@ -72,7 +78,7 @@ private:
     void SelectKey(const std::string& entry, BYTE key);
 
     bool Cancelled() const { return m_pCancel && *m_pCancel; }
-    void AddLine(const std::string& line);
+    void AddLine(const std::string& line, CCompareObserver::LineKind kind = CCompareObserver::LINE_NOTE);
 
     BYTE m_flags1[8];
     BYTE m_flags2[8];
@@ -86,4 +92,6 @@ private:
     DWORD m_dwRoot;          // root key code of the registry entry being compared
     CJobOutput* m_pOutput;
     const volatile BYTE* m_pCancel;
+    std::vector<CCompareObserver*> m_observers;
+    int m_nSection; // the section being compared, -1 before the first
 };

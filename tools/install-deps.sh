@@ -8,6 +8,7 @@ packages=(
   g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix binutils-mingw-w64
   wine wine64 wine32:i386
   xvfb xauth x11-apps x11-utils imagemagick googletest
+  chromium
 )
 
 # The Russian UTF-8 locale: Wine then speaks code page 1251 and can store

@@ -5,6 +5,7 @@
 #include "compare/CompareCore.h"
 #include "scan/Scan.h"
 #include "tests/compare/CompareTestUtil.h"
+#include "tests/compare/RegistryStandIn.h"
 #include "tests/support/TestFiles.h"
 
 #include <gtest/gtest.h>
@@ -18,105 +19,6 @@ typedef std::vector<std::string> Lines;
 void MakeFile(const std::string& path, const std::string& text)
 {
     ASSERT_TRUE(WriteFileBytes(path, Bytes(text.begin(), text.end()))) << path;
-}
-
-void DeleteKeyTree(HKEY parent, const char* name)
-{
-    HKEY key;
-    if (RegOpenKeyExA(parent, name, 0, KEY_ALL_ACCESS, &key) != ERROR_SUCCESS)
-        return;
-    char sub[MAX_PATH];
-    for (;;) {
-        DWORD length = sizeof sub;
-        if (RegEnumKeyExA(key, 0, sub, &length, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS)
-            break;
-        DeleteKeyTree(key, sub);
-    }
-    RegCloseKey(key);
-    RegDeleteKeyA(parent, name);
-}
-
-// HKCU\Software\ZelmoraTest\Compare<pid>, standing in for HKEY_CURRENT_USER
-// while the object lives, so that a scan of that root sees only the subtree.
-class CTestRoot {
-public:
-    CTestRoot() : m_path("Software\\ZelmoraTest\\Compare" + std::to_string(GetCurrentProcessId()))
-    {
-        DeleteKeyTree(HKEY_CURRENT_USER, m_path.c_str());
-        m_ok = RegCreateKeyExA(HKEY_CURRENT_USER, m_path.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS,
-                               nullptr, &m_key, nullptr) == ERROR_SUCCESS &&
-               RegOverridePredefKey(HKEY_CURRENT_USER, m_key) == ERROR_SUCCESS;
-    }
-    ~CTestRoot()
-    {
-        RegOverridePredefKey(HKEY_CURRENT_USER, nullptr);
-        RegCloseKey(m_key);
-        DeleteKeyTree(HKEY_CURRENT_USER, m_path.c_str());
-        HKEY parent;
-        if (RegOpenKeyExA(HKEY_CURRENT_USER, "Software\\ZelmoraTest", 0, KEY_ALL_ACCESS, &parent) ==
-            ERROR_SUCCESS) {
-            DWORD subkeys = 1, values = 1;
-            RegQueryInfoKeyA(parent, nullptr, nullptr, nullptr, &subkeys, nullptr, nullptr, &values,
-                             nullptr, nullptr, nullptr, nullptr);
-            RegCloseKey(parent);
-            if (subkeys == 0 && values == 0)
-                RegDeleteKeyA(HKEY_CURRENT_USER, "Software\\ZelmoraTest");
-        }
-    }
-    bool Ok() const { return m_ok; }
-    void Set(const char* sub, const char* name, DWORD type, const std::string& data)
-    {
-        HKEY k;
-        ASSERT_EQ(RegCreateKeyExA(m_key, sub, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &k, nullptr),
-                  ERROR_SUCCESS);
-        ASSERT_EQ(RegSetValueExA(k, name, 0, type, (const BYTE*)data.data(), (DWORD)data.size()),
-                  ERROR_SUCCESS);
-        RegCloseKey(k);
-    }
-    void Create(const char* sub)
-    {
-        HKEY k;
-        ASSERT_EQ(RegCreateKeyExA(m_key, sub, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &k, nullptr),
-                  ERROR_SUCCESS);
-        RegCloseKey(k);
-    }
-    void DeleteValue(const char* sub, const char* name)
-    {
-        HKEY k;
-        ASSERT_EQ(RegOpenKeyExA(m_key, sub, 0, KEY_ALL_ACCESS, &k), ERROR_SUCCESS);
-        EXPECT_EQ(RegDeleteValueA(k, name), ERROR_SUCCESS);
-        RegCloseKey(k);
-    }
-    void DeleteKey(const char* sub) { EXPECT_EQ(RegDeleteKeyA(m_key, sub), ERROR_SUCCESS); }
-
-private:
-    std::string m_path;
-    HKEY m_key = nullptr;
-    bool m_ok = false;
-};
-
-// Scans the job state's directory, root and settings file into path.
-void Scan(const std::string& tree, const std::string& ini, const std::string& path)
-{
-    g_PathList.nCount = g_KeyList.nCount = 0;
-    g_SettingsFiles.nCount = g_DosFiles.nCount = 0;
-    AddPathItem(tree.c_str(), 1);
-    AddKeyItem(0x80000001u, "HKEY_CURRENT_USER", 1);
-    AddFileListItem(g_SettingsFiles, ini.c_str());
-    // Creation times are left out: on Wine's file systems they follow changes of
-    // a file's contents or a directory's entries.
-    const BYTE flags[8] = {1, 1, 1, 0, 1, 1, 1, 1};
-    std::copy(flags, flags + 8, ScanFlags);
-    CScan* scan = new CScan;
-    scan->SetReportPath(path.c_str());
-    scan->Run();
-    EXPECT_EQ(scan->m_bReportFailed, 0);
-    delete scan;
-    Bytes report;
-    ASSERT_TRUE(ReadFileBytes(path, report));
-    ASSERT_GE(report.size(), 32u);
-    // The DOS-files list was empty: that section is absent.
-    EXPECT_EQ(report[15], 0);
 }
 
 std::string AttributeText(DWORD a)
@@ -152,7 +54,7 @@ Lines Sorted(Lines v)
 
 TEST(CompareScan, ReportsOfTheScannerBeforeAndAfterRealChanges)
 {
-    CTestRoot reg;
+    CRegistryStandIn reg;
     ASSERT_TRUE(reg.Ok());
     CScratchDir dir;
     const std::string tree = dir / "tree";
@@ -172,7 +74,7 @@ TEST(CompareScan, ReportsOfTheScannerBeforeAndAfterRealChanges)
     reg.Create("Soft\\Deep");
 
     const std::string before = dir / "before.zmr", after = dir / "after.zmr";
-    Scan(tree + "\\", ini, before);
+    ScanReport(before, tree + "\\", ini);
     DWORD bAttributes = GetFileAttributesA((tree + "\\sub1\\b.txt").c_str());
     DWORD subAttributes = GetFileAttributesA((tree + "\\sub1").c_str());
     Sleep(30); // a later scan time
@@ -191,7 +93,7 @@ TEST(CompareScan, ReportsOfTheScannerBeforeAndAfterRealChanges)
     reg.DeleteValue("Soft", "old");
     reg.Set("Soft", "same", REG_BINARY, std::string("\x01\x00\x00\x00", 4));
     reg.DeleteKey("Soft\\Deep");
-    Scan(tree + "\\", ini, after);
+    ScanReport(after, tree + "\\", ini);
     ASSERT_TRUE(SetFileAttributesA((tree + "\\sub1\\b.txt").c_str(), FILE_ATTRIBUTE_NORMAL));
 
     for (bool newerFirst : {false, true}) {
