@@ -6,43 +6,6 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdio>
-#include <fcntl.h>
-#ifdef _WIN32
-#include <io.h>
-#define dup _dup
-#define dup2 _dup2
-#define close _close
-#else
-#include <unistd.h>
-#endif
-
-namespace {
-
-// Runs the command with standard output sent to a file; returns what it wrote.
-int RunCommand(std::vector<std::string> args, const std::string& capture, std::string* output)
-{
-    std::vector<char*> argv;
-    for (std::string& a : args)
-        argv.push_back(&a[0]);
-    std::fflush(stdout);
-    int saved = dup(1);
-    FILE* f = std::fopen(capture.c_str(), "wb");
-    dup2(fileno(f), 1);
-    int rc = CompareCommand((int)argv.size(), argv.data());
-    std::fflush(stdout);
-    dup2(saved, 1);
-    close(saved);
-    std::fclose(f);
-#ifdef _WIN32
-    _setmode(1, _O_TEXT);
-#endif
-    Bytes out = ReadFileBytes(capture);
-    output->assign(out.begin(), out.end());
-    return rc;
-}
-
-} // namespace
 
 TEST(CompareCommand, PrintsTheLinesWithCarriageReturnLineFeedAndTheLists)
 {
@@ -66,14 +29,14 @@ TEST(CompareCommand, PrintsTheLinesWithCarriageReturnLineFeedAndTheLists)
     std::string text;
     for (const std::string& l : lines)
         text += l + "\r\n";
-    EXPECT_EQ(RunCommand({newer, older}, capture, &out), 0);
+    EXPECT_EQ(RunCompareCommand({newer, older}, capture, &out), 0);
     EXPECT_EQ(out, text);
     // Code page 1251 bytes: "Каталог".
     EXPECT_NE(out.find("\xCA\xE0\xF2\xE0\xEB\xEE\xE3 C:\\D:\r\n"), std::string::npos);
 
-    EXPECT_EQ(RunCommand({older, newer, "-l"}, capture, &out), 0);
+    EXPECT_EQ(RunCompareCommand({older, newer, "-l"}, capture, &out), 0);
     EXPECT_EQ(out, text + "--\r\nC:\\D\\N\\\r\nC:\\D\\f\r\nHKEY_USERS\\S\\\r\n");
-    EXPECT_EQ(RunCommand({"-l", older, older}, capture, &out), 0);
+    EXPECT_EQ(RunCompareCommand({"-l", older, older}, capture, &out), 0);
     EXPECT_EQ(out.substr(out.size() - 4), "--\r\n");
 }
 
@@ -84,13 +47,50 @@ TEST(CompareCommand, ExitStatus)
     ASSERT_TRUE(WriteFileBytes(good, CReportWriter().Build()));
     ASSERT_TRUE(WriteFileBytes(bad, TextBytes(100, 1)));
     std::string out;
-    EXPECT_EQ(RunCommand({good, bad}, capture, &out), 1);
+    EXPECT_EQ(RunCompareCommand({good, bad}, capture, &out), 1);
     EXPECT_EQ(out, "Ошибка открытия файла " + bad + "\r\n");
-    EXPECT_EQ(RunCommand({bad, good, "-l"}, capture, &out), 1);
+    EXPECT_EQ(RunCompareCommand({bad, good, "-l"}, capture, &out), 1);
     EXPECT_EQ(out, "Ошибка открытия файла " + bad + "\r\n");
     for (std::vector<std::string> args : std::vector<std::vector<std::string>>{
              {}, {good}, {good, good, good}, {good, "-x", good}, {good, good, "-l", "-l"}, {"--bench", good}}) {
-        EXPECT_EQ(RunCommand(args, capture, &out), 2);
+        EXPECT_EQ(RunCompareCommand(args, capture, &out), 2);
         EXPECT_EQ(out, "");
     }
+}
+
+TEST(CompareCommand, ScriptsAndPageAreWrittenOnlyWhenTheyCanBeWhole)
+{
+    CScratchDir dir;
+    std::string older = dir / "a.zmr", newer = dir / "b.zmr", capture = dir / "out.txt";
+    std::string redo = dir / "redo.reg", undo = dir / "undo.reg", page = dir / "page.html", out;
+    // Without value data: the lines as always, but no script.
+    CReportWriter a(true, true, true, false), b(true, true, true, false);
+    a.SetTime(2024, 3, 1, 9, 0, 0, 0);
+    b.SetTime(2024, 3, 1, 10, 0, 0, 0);
+    a.AddEntry(SEC_REGISTRY, "HKEY_USERS").records = {KeyRec("\\")};
+    b.AddEntry(SEC_REGISTRY, "HKEY_USERS").records = {KeyRec("\\"), KeyRec("S")};
+    ASSERT_TRUE(WriteFileBytes(older, a.Build()));
+    ASSERT_TRUE(WriteFileBytes(newer, b.Build()));
+    EXPECT_EQ(1, RunCompareCommand({older, newer, "--reg-redo", redo, "--html", page}, capture, &out));
+    EXPECT_NE(std::string::npos, out.find("Создан раздел S"));
+    EXPECT_FALSE(FileExistsAt(redo));
+    EXPECT_TRUE(FileExistsAt(page)); // the page needs no values
+
+    // With values: both scripts.
+    CReportWriter c, d;
+    c.SetTime(2024, 3, 1, 9, 0, 0, 0);
+    d.SetTime(2024, 3, 1, 10, 0, 0, 0);
+    c.AddEntry(SEC_REGISTRY, "HKEY_USERS").records = {KeyRec("\\")};
+    d.AddEntry(SEC_REGISTRY, "HKEY_USERS").records = {KeyRec("\\"), KeyRec("S"), ValueRec("S\\v", 4, std::string("\1\0\0\0", 4))};
+    ASSERT_TRUE(WriteFileBytes(older, c.Build()));
+    ASSERT_TRUE(WriteFileBytes(newer, d.Build()));
+    EXPECT_EQ(0, RunCompareCommand({newer, older, "--reg-undo", undo, "--reg-redo", redo}, capture, &out));
+    EXPECT_EQ("REGEDIT4\r\n\r\n[HKEY_USERS\\S]\r\n\"v\"=dword:00000001\r\n\r\n", ReadText(redo));
+    EXPECT_EQ("REGEDIT4\r\n\r\n[-HKEY_USERS\\S]\r\n\r\n", ReadText(undo));
+
+    // An option without its file, or twice, is a usage error.
+    EXPECT_EQ(2, RunCompareCommand({older, newer, "--html"}, capture, &out));
+    EXPECT_EQ(2, RunCompareCommand({older, newer, "--html", page, "--html", page}, capture, &out));
+    // A file that cannot be written is said so.
+    EXPECT_EQ(1, RunCompareCommand({older, newer, "--reg-redo", dir / "no-such-folder/x.reg"}, capture, &out));
 }

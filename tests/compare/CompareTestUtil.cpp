@@ -1,7 +1,20 @@
 #include "tests/compare/CompareTestUtil.h"
 
 #include "base/JobState.h"
+#include "cli/CompareCommand.h"
 #include "compare/ReportMemory.h"
+#include "tests/support/TestFiles.h"
+
+#include <cstdio>
+#include <fcntl.h>
+#ifdef _WIN32
+#include <io.h>
+#define dup _dup
+#define dup2 _dup2
+#define close _close
+#else
+#include <unistd.h>
+#endif
 
 const char* const kHeadings[4] = {
     "    - Сканирование каталогов -",
@@ -82,3 +95,27 @@ CompareResult RunCompareFiles(const std::string& path1, const std::string& path2
     int result = core.Run(path1.c_str(), path2.c_str());
     return Collect(core, out, result);
 }
+
+// Runs the command with standard output sent to a file; returns what it wrote.
+int RunCompareCommand(std::vector<std::string> args, const std::string& capture, std::string* output)
+{
+    std::vector<char*> argv;
+    for (std::string& a : args)
+        argv.push_back(&a[0]);
+    std::fflush(stdout);
+    int saved = dup(1);
+    FILE* f = std::fopen(capture.c_str(), "wb");
+    dup2(fileno(f), 1);
+    int rc = CompareCommand((int)argv.size(), argv.data());
+    std::fflush(stdout);
+    dup2(saved, 1);
+    close(saved);
+    std::fclose(f);
+#ifdef _WIN32
+    _setmode(1, _O_TEXT);
+#endif
+    Bytes out = ReadFileBytes(capture);
+    output->assign(out.begin(), out.end());
+    return rc;
+}
+

@@ -40,3 +40,6 @@ std::vector<std::string> KeyListStrings();
 extern const char* const kHeadings[4];
 extern const char kNotDone[];
 extern const char kNoDifferences[];
+// Runs zmcli compare with these arguments, its standard output sent to the
+// file capture; output gets what it wrote. Returns the exit status.
+int RunCompareCommand(std::vector<std::string> args, const std::string& capture, std::string* output);
