@@ -117,7 +117,7 @@ FILETIME Now()
 CBackup::CBackup()
     : m_hArchive(INVALID_HANDLE_VALUE), m_nProgressTotal(0), m_nProgressDone(0),
       m_pszArchivePath(nullptr), m_nResult(RESULT_OK), m_nBlockLimit(BLOCK_LIMIT),
-      m_nAncestors(0), m_nTopLevel(0)
+      m_nCodingThreads(CBlockCoder::DefaultHelpers()), m_nPeakHeld(0), m_nAncestors(0), m_nTopLevel(0)
 {
     m_bCancel = 0;
     m_controls.SetCancelFlag(&m_bCancel);
@@ -209,8 +209,14 @@ void CBackup::WriteArchive()
     Write(fields, sizeof fields);
     WriteByte(g_osFamily);
 
+    if (m_nCodingThreads > 1 && ArchiveFlags[AF_FILES])
+        m_pCoder.reset(new CBlockCoder(m_nCodingThreads, READ_AHEAD_CAP, s_nMaxPiece));
     if (ArchiveFlags[AF_FILES])
         WriteFilesSection();
+    if (m_pCoder) {
+        m_nPeakHeld = m_pCoder->PeakHeld();
+        m_pCoder.reset(); // its threads are gone before the job ends
+    }
     if (ArchiveFlags[AF_REGISTRY])
         WriteRegistrySection();
 
@@ -219,6 +225,7 @@ void CBackup::WriteArchive()
 
 void CBackup::FinishJob()
 {
+    m_pCoder.reset();
     if (m_hArchive != INVALID_HANDLE_VALUE) {
         CloseHandle(m_hArchive);
         m_hArchive = INVALID_HANDLE_VALUE;
@@ -300,6 +307,8 @@ void CBackup::WriteFilesSection()
             continue;
         }
         WriteDirectoryChain(path);
+        if (directory && m_pCoder)
+            m_pCoder->QueueTree(path);
         if (directory)
             WriteDirectoryTree(path);
         else
@@ -523,13 +532,21 @@ void CBackup::WriteFileRecord(const char* path)
             attributes = FILE_ATTRIBUTE_NORMAL;
         WriteDword(attributes);
     }
+    // A block coded ahead was read by a helper, which kept the times the file
+    // had before its reading touched the access time.
+    CBlockCoder::Result coded;
+    bool ahead = m_pCoder && !Stopped() && m_pCoder->Take(path, coded, &m_bCancel);
     HANDLE h = CreateFileA(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                            FILE_ATTRIBUTE_NORMAL, nullptr);
     bool readable = h != INVALID_HANDLE_VALUE;
     if (ArchiveFlags[AF_TIMES]) {
         FILETIME access, write;
-        if (!readable || !GetFileTime(h, nullptr, &access, &write))
+        if (ahead && coded.bTimes) {
+            access = coded.access;
+            write = coded.write;
+        } else if (!readable || !GetFileTime(h, nullptr, &access, &write)) {
             access = write = Now();
+        }
         WORD words[4];
         DosDateTime(access, words[0], words[1]);
         DosDateTime(write, words[2], words[3]);
@@ -542,11 +559,24 @@ void CBackup::WriteFileRecord(const char* path)
     ShowCurrentItem(path);
     if (Stopped() || !BlockMayStart())
         return;
-    CompressFile(path, m_hArchive);
+    if (ahead)
+        WriteCodedBlock(coded);
+    else
+        CompressFile(path, m_hArchive);
     CheckStream();
     if (readable && m_bShortRead && !Stopped())
         Unreadable(path);
     ProgressStep(STEP_FILE);
+}
+
+void CBackup::WriteCodedBlock(const CBlockCoder::Result& coded)
+{
+    // The frame CompressFile writes: plain size (as read), code size, code.
+    m_bWriteError = FALSE;
+    m_bShortRead = coded.bShortRead ? TRUE : FALSE;
+    WriteDword(coded.dwSize);
+    WriteDword((DWORD)coded.code.size());
+    Write(coded.code.data(), (DWORD)coded.code.size());
 }
 
 // ---- registry section ----

@@ -5,9 +5,11 @@
 // through its job output (log lines, current item, item and job progress).
 #pragma once
 
+#include "backup/BlockCoder.h"
 #include "base/ControlOutput.h"
 #include "compress/Compress.h"
 
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -73,6 +75,15 @@ public:
     std::vector<std::string> m_unreadable;
     // Offset at or above which no block may begin (BLOCK_LIMIT; lowered by tests).
     unsigned long long m_nBlockLimit;
+    // Threads that code the files' blocks ahead of the writer: 1 (or 0) for
+    // none, the writer coding each block itself. The archive is the same byte
+    // for byte either way. The processors of the machine unless set.
+    unsigned m_nCodingThreads;
+    // Most bytes the coding threads held at once in the last job.
+    unsigned long long m_nPeakHeld;
+    // Bytes read ahead and coded but not yet written, at most (one file more
+    // per thread may be in work when the cap is reached).
+    enum : DWORD { READ_AHEAD_CAP = 64u << 20 };
 
     // Last overall percentage shown for each kind of step.
     static DWORD s_nLastPercent[3];
@@ -91,6 +102,8 @@ private:
     void WriteArchive();
     void CountWork();
     void WriteFilesSection();
+    // A file's block as the coding threads made it.
+    void WriteCodedBlock(const CBlockCoder::Result& coded);
     void WriteRegistrySection();
     void FinishJob();
 
@@ -126,6 +139,8 @@ private:
 
     // The page's controls, the output unless SetOutput chose another.
     CControlOutput m_controls;
+
+    std::unique_ptr<CBlockCoder> m_pCoder;
 
     AncestorEntry m_ancestors[MAX_ANCESTORS];
     int m_nAncestors;

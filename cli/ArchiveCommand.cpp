@@ -6,16 +6,18 @@
 
 #include <cctype>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <string>
 
 namespace {
 
-const char kUsage[] = "usage: zmcli archive OUT.zma [-a] [-t] ITEM...\n"
+const char kUsage[] = "usage: zmcli archive OUT.zma [-a] [-t] [-j N] ITEM...\n"
                       "  ITEM: C:\\dir\\ (a directory, C:\\ a whole drive), C:\\file,\n"
                       "        HKEY_CURRENT_USER\\Software\\Key or a whole root (HKEY_USERS)\n"
                       "  -a    store attributes\n"
-                      "  -t    store times\n";
+                      "  -t    store times\n"
+                      "  -j N  code on N threads (1: the writer alone); the processors by default\n";
 
 // A registry item: a root's full name alone or followed by a backslash and the
 // key path. Returns the root code, 0 when the item is not a registry item.
@@ -75,6 +77,7 @@ int ArchiveCommand(int argc, char** argv)
     g_osFamily = RunningOsFamily();
 
     int items = 0;
+    unsigned threads = 0; // the engine's default
     for (int i = 1; i < argc; i++) {
         const char* arg = argv[i];
         if (std::strcmp(arg, "-a") == 0) {
@@ -83,6 +86,17 @@ int ArchiveCommand(int argc, char** argv)
         }
         if (std::strcmp(arg, "-t") == 0) {
             times = 1;
+            continue;
+        }
+        if (std::strcmp(arg, "-j") == 0) {
+            char* end = nullptr;
+            unsigned long n = i + 1 < argc ? std::strtoul(argv[i + 1], &end, 10) : 0;
+            if (n < 1 || n > 16 || !end || *end) {
+                std::fprintf(stderr, "zmcli archive: -j takes a number from 1 to 16\n%s", kUsage);
+                return 2;
+            }
+            threads = (unsigned)n;
+            i++;
             continue;
         }
         if (arg[0] == '-') {
@@ -129,6 +143,8 @@ int ArchiveCommand(int argc, char** argv)
     CBackup* backup = new CBackup;
     backup->SetOutput(&console);
     backup->SetArchivePath(out);
+    if (threads)
+        backup->m_nCodingThreads = threads;
     backup->Run();
     for (const std::string& item : backup->m_skippedItems)
         std::fprintf(stderr, "Пропущен (не найден): %s\n", item.c_str());

@@ -118,6 +118,10 @@ void CCompress::UpdateProgress()
     } else {
         m_nProgressMark = 0;
     }
+    // Streams without an output (coding on helper threads) leave the shared
+    // last value alone.
+    if (!m_pOutput)
+        return;
     if (tenth == s_nLastTenth)
         return;
     s_nLastTenth = tenth;
@@ -281,6 +285,34 @@ int CCompress::CompressBlock(HANDLE archive, const BYTE* data, DWORD size)
     BeginInput(data, size);
     EncodeInto(archive);
     return 0;
+}
+
+bool CCompress::CompressToMemory(const BYTE* data, DWORD size, std::vector<BYTE>& code)
+{
+    if (m_bCancel)
+        return false;
+    // At worst every byte is a literal: nine bits each, and a last flag byte.
+    unsigned long long room = (unsigned long long)size + size / 8 + 16;
+    try {
+        code.resize((size_t)room);
+    } catch (...) {
+        return false;
+    }
+    m_nOutMode = 1;
+    m_pOut = code.data();
+    m_nOut = 0;
+    m_nTotal = size;
+    m_hSource = INVALID_HANDLE_VALUE;
+    BeginInput(data, size);
+    m_nOutLimit = (DWORD)room;
+    StreamIo io{*this};
+    EncodeWith(io);
+    m_pOut = nullptr;
+    m_nOutMode = 0;
+    if (m_bCancel || m_bOverflow)
+        return false;
+    code.resize(m_nOut);
+    return true;
 }
 
 int CCompress::ExpandToFile(const BYTE* code, DWORD codeSize, LPCSTR path, DWORD plainSize)

@@ -14,6 +14,8 @@
 #include "base/JobOutput.h"
 #include "compress/LZSS.h"
 
+#include <vector>
+
 class CCompress : public CLZSS {
     DECLARE_DYNCREATE(CCompress)
 public:
@@ -29,6 +31,11 @@ public:
     int CompressFile(LPCSTR path, HANDLE archive);
     // Appends one block holding size bytes at data.
     int CompressBlock(HANDLE archive, const BYTE* data, DWORD size);
+    // Codes size bytes at data into code (resized to the code's length): exactly
+    // the code that CompressBlock frames. Touches no file and no output, so that
+    // several streams may code at once on threads of their own. False when
+    // cancelled or out of memory.
+    bool CompressToMemory(const BYTE* data, DWORD size, std::vector<BYTE>& code);
     // Creates the file at path and writes the decoding of codeSize code bytes into
     // it; bytes beyond plainSize are not written (m_nOut then exceeds plainSize).
     int ExpandToFile(const BYTE* code, DWORD codeSize, LPCSTR path, DWORD plainSize);

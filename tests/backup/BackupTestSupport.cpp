@@ -25,7 +25,7 @@ void AddPath(const std::string& path)
 
 void AddKey(DWORD root, const std::string& path) { ASSERT_TRUE(AddKeyItem(root, path.c_str(), 1)); }
 
-BackupOutcome RunBackup(const std::string& archive, unsigned long long blockLimit)
+BackupOutcome RunBackup(const std::string& archive, unsigned long long blockLimit, unsigned threads)
 {
     CLineRecorder recorder;
     CBackup* b = new CBackup;
@@ -33,6 +33,8 @@ BackupOutcome RunBackup(const std::string& archive, unsigned long long blockLimi
     b->SetArchivePath(archive.c_str());
     if (blockLimit)
         b->m_nBlockLimit = blockLimit;
+    if (threads)
+        b->m_nCodingThreads = threads;
     b->Run();
     BackupOutcome o;
     o.result = b->m_nResult;

@@ -27,7 +27,8 @@ struct BackupOutcome {
 };
 
 // Runs a CBackup on the calling thread without controls; log lines are collected.
-BackupOutcome RunBackup(const std::string& archive, unsigned long long blockLimit = 0);
+// threads: the coding threads (0: the writer's default).
+BackupOutcome RunBackup(const std::string& archive, unsigned long long blockLimit = 0, unsigned threads = 0);
 
 // The test drive Q:, emptied on construction and destruction. Available() is
 // false when the fixture did not map it (then tests using it are skipped).

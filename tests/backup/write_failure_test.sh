@@ -12,6 +12,9 @@ printf 'small' >"$dir/small.txt"
 win() { "$wine" winepath -w "$1" 2>/dev/null; }
 big=$(win "$dir/big.bin")
 small=$(win "$dir/small.txt")
+mkdir "$dir/tree"
+for i in 1 2 3 4 5 6 7 8 9 10 11 12; do head -c 300000 /dev/urandom >"$dir/tree/f$i.bin"; done
+tree="$(win "$dir/tree")\\"
 fail=0
 
 # The Wine server must already run outside the limit (and outside the pipes
@@ -19,13 +22,14 @@ fail=0
 wineserver -p </dev/null >/dev/null 2>&1 || true
 "$wine" cmd /c exit </dev/null >/dev/null 2>&1 || true
 
-check() { # limit-in-KiB label
+check() { # limit-in-KiB label [items...]
   out="$dir/out.zma"
   rm -f "$out"
   # Only the command is limited: its output goes through a pipe to a file
   # written outside the limit.
   target="$(win "$dir")\\out.zma"
-  { ( trap '' XFSZ; ulimit -f "$1"; exec "$wine" "$zmcli" archive "$target" "$small" "$big" ) 2>&1
+  { ( trap '' XFSZ; ulimit -f "$1"; shift 2; [ $# -gt 0 ] || set -- "$small" "$big"
+        exec "$wine" "$zmcli" archive "$target" "$@" ) 2>&1
     echo "exit=$?"; } | cat >"$dir/stdout"
   rc=$(sed -n 's/^exit=//p' "$dir/stdout")
   if [ "$rc" -ne 1 ]; then echo "$2: exit code $rc, expected 1"; fail=1; fi
@@ -38,4 +42,5 @@ check() { # limit-in-KiB label
 
 check 1024 "limit inside the compressed data"
 check 0 "limit before the header"
+check 1024 "limit while helper threads code a tree" -j 4 "$tree"
 exit $fail

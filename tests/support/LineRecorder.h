@@ -20,6 +20,7 @@ public:
     bool success = false;  // the last JobEnded's argument
     int throwAtLine = -1;  // AddLine of this index throws std::bad_alloc
     std::function<void(int line, int image)> onImage;
+    std::function<void(const std::string& item)> onItem; // after the item is kept
 
     void AddLine(const char* text, int = NO_IMAGE) override
     {
@@ -34,7 +35,12 @@ public:
             onImage(line, image);
     }
     void ClearLines() override { lines.clear(); }
-    void SetCurrentItem(const char* text) override { items.push_back(text); }
+    void SetCurrentItem(const char* text) override
+    {
+        items.push_back(text);
+        if (onItem)
+            onItem(items.back());
+    }
     void JobEnded(bool ok) override
     {
         ended++;
