@@ -117,7 +117,8 @@ FILETIME Now()
 CBackup::CBackup()
     : m_hArchive(INVALID_HANDLE_VALUE), m_nProgressTotal(0), m_nProgressDone(0),
       m_pszArchivePath(nullptr), m_nResult(RESULT_OK), m_nBlockLimit(BLOCK_LIMIT),
-      m_nCodingThreads(CBlockCoder::DefaultHelpers()), m_nPeakHeld(0), m_nAncestors(0), m_nTopLevel(0)
+      m_nCodingThreads(CBlockCoder::DefaultHelpers()), m_nPeakHeld(0), m_nValueTokens(0),
+      m_nAncestors(0), m_nTopLevel(0)
 {
     m_bCancel = 0;
     m_controls.SetCancelFlag(&m_bCancel);
@@ -209,16 +210,18 @@ void CBackup::WriteArchive()
     Write(fields, sizeof fields);
     WriteByte(g_osFamily);
 
-    if (m_nCodingThreads > 1 && ArchiveFlags[AF_FILES])
+    if (m_nCodingThreads > 1)
         m_pCoder.reset(new CBlockCoder(m_nCodingThreads, READ_AHEAD_CAP, s_nMaxPiece));
     if (ArchiveFlags[AF_FILES])
         WriteFilesSection();
+    if (m_pCoder)
+        m_pCoder->Clear();
+    if (ArchiveFlags[AF_REGISTRY])
+        WriteRegistrySection();
     if (m_pCoder) {
         m_nPeakHeld = m_pCoder->PeakHeld();
         m_pCoder.reset(); // its threads are gone before the job ends
     }
-    if (ArchiveFlags[AF_REGISTRY])
-        WriteRegistrySection();
 
     FinishJob();
 }
@@ -646,17 +649,20 @@ void CBackup::WriteKeyContents(HKEY key, DWORD root, const std::string& path, DW
                                DWORD& values)
 {
     int skipped = 0;
-    for (DWORD index = 0; !Stopped() && skipped < kMaxSkippedInARow; index++) {
-        int r = WriteValueRecord(key, index);
-        if (r == 0)
-            break;
-        if (r > 0) {
-            values++;
-            skipped = 0;
-        } else if (!Stopped()) {
-            skipped++;
-            Unreadable(std::string(RootKeyName(root, g_osFamily)) + "\\" + path +
-                       (path.empty() ? "" : "\\") + "<значение " + std::to_string(index) + ">");
+    if (m_pCoder) {
+        WriteValuesAhead(key, root, path, values);
+    } else {
+        for (DWORD index = 0; !Stopped() && skipped < kMaxSkippedInARow; index++) {
+            int r = WriteValueRecord(key, index);
+            if (r == 0)
+                break;
+            if (r > 0) {
+                values++;
+                skipped = 0;
+            } else if (!Stopped()) {
+                skipped++;
+                ValueUnreadable(root, path, index);
+            }
         }
     }
     char name[MAX_PATH];
@@ -680,6 +686,52 @@ void CBackup::WriteKeyContents(HKEY key, DWORD root, const std::string& path, DW
     }
 }
 
+void CBackup::WriteValuesAhead(HKEY key, DWORD root, const std::string& path, DWORD& values)
+{
+    // The key's values are read first, the large ones handed to the coding
+    // threads, and then all are written in order: the records come out as
+    // the writer alone writes them.
+    struct Read {
+        int result;
+        DWORD index;
+        ValueData value;
+        std::string token; // of a value being coded ahead
+    };
+    std::vector<Read> reads;
+    int skipped = 0;
+    for (DWORD index = 0; !Stopped() && skipped < kMaxSkippedInARow; index++) {
+        Read read{0, index, ValueData(), std::string()};
+        read.result = ReadValue(key, index, read.value);
+        if (read.result == 0)
+            break;
+        skipped = read.result > 0 ? 0 : skipped + 1;
+        if (read.result > 0 && read.value.data.size() >= LARGE_VALUE) {
+            // "?" starts no file path: the token cannot meet a file's.
+            read.token = "?" + std::to_string(m_nValueTokens++);
+            m_pCoder->SubmitData(read.token, read.value.data);
+        }
+        reads.push_back(std::move(read));
+    }
+    for (const Read& read : reads) {
+        if (Stopped())
+            break;
+        if (read.result > 0) {
+            CBlockCoder::Result coded;
+            bool ahead = !read.token.empty() && m_pCoder->Take(read.token, coded, &m_bCancel);
+            WriteValue(read.value, ahead ? &coded : nullptr);
+            values++;
+        } else {
+            ValueUnreadable(root, path, read.index);
+        }
+    }
+}
+
+void CBackup::ValueUnreadable(DWORD root, const std::string& path, DWORD index)
+{
+    Unreadable(std::string(RootKeyName(root, g_osFamily)) + "\\" + path + (path.empty() ? "" : "\\") +
+               "<значение " + std::to_string(index) + ">");
+}
+
 void CBackup::WriteSubkeyTree(HKEY parent, DWORD root, const char* name, const std::string& path)
 {
     ShowCurrentItem(path.c_str());
@@ -697,7 +749,7 @@ void CBackup::WriteSubkeyTree(HKEY parent, DWORD root, const char* name, const s
     ProgressStep(STEP_KEY);
 }
 
-int CBackup::WriteValueRecord(HKEY key, DWORD index)
+int CBackup::ReadValue(HKEY key, DWORD index, ValueData& value)
 {
     char name[MAX_PATH];
     DWORD nameLength = sizeof name;
@@ -709,32 +761,49 @@ int CBackup::WriteValueRecord(HKEY key, DWORD index)
         return 0;
 
     // The data may change between the two calls: ask again until it fits.
-    BYTE* data = nullptr;
+    std::vector<BYTE>& data = value.data;
     DWORD got = 0;
     for (int attempt = 0; attempt < 4; attempt++) {
-        delete[] data;
-        data = new (std::nothrow) BYTE[size ? size : 1];
-        if (!data)
+        try {
+            data.resize(size ? size : 1);
+        } catch (...) {
             return -1;
+        }
         got = size;
-        rc = RegQueryValueExA(key, name, nullptr, &type, data, &got);
+        rc = RegQueryValueExA(key, name, nullptr, &type, data.data(), &got);
         if (rc != ERROR_MORE_DATA)
             break;
         size = got > size ? got : size * 2 + 64;
     }
-    if (rc != ERROR_SUCCESS) {
-        delete[] data;
+    if (rc != ERROR_SUCCESS)
         return -1;
-    }
-    WriteByte(ARC_VALUE);
-    WriteName(name, nameLength);
-    WriteDword(type);
-    if (!Stopped() && BlockMayStart()) {
-        CompressBlock(m_hArchive, data, got);
-        CheckStream();
-    }
-    delete[] data;
+    data.resize(got);
+    value.name.assign(name, nameLength);
+    value.type = type;
     return 1;
+}
+
+void CBackup::WriteValue(const ValueData& value, const CBlockCoder::Result* coded)
+{
+    WriteByte(ARC_VALUE);
+    WriteName(value.name.data(), value.name.size());
+    WriteDword(value.type);
+    if (Stopped() || !BlockMayStart())
+        return;
+    if (coded)
+        WriteCodedBlock(*coded);
+    else
+        CompressBlock(m_hArchive, value.data.data(), (DWORD)value.data.size());
+    CheckStream();
+}
+
+int CBackup::WriteValueRecord(HKEY key, DWORD index)
+{
+    ValueData value;
+    int r = ReadValue(key, index, value);
+    if (r > 0)
+        WriteValue(value, nullptr);
+    return r;
 }
 
 // ---- output ----

@@ -59,6 +59,17 @@ public:
     // record, data unreadable).
     int WriteValueRecord(HKEY key, DWORD index);
 
+    // A registry value as read: its name, type and data.
+    struct ValueData {
+        std::string name;
+        DWORD type = 0;
+        std::vector<BYTE> data;
+    };
+    // Reads the value at index of the open key: 1, 0 or -1 as WriteValueRecord.
+    int ReadValue(HKEY key, DWORD index, ValueData& value);
+    // Writes a value record; its block as coded ahead when coded is given.
+    void WriteValue(const ValueData& value, const CBlockCoder::Result* coded);
+
     HANDLE m_hArchive;
     DWORD m_nProgressTotal;
     DWORD m_nProgressDone;
@@ -84,6 +95,8 @@ public:
     // Bytes read ahead and coded but not yet written, at most (one file more
     // per thread may be in work when the cap is reached).
     enum : DWORD { READ_AHEAD_CAP = 64u << 20 };
+    // Values of at least this size are coded on the coding threads.
+    enum : DWORD { LARGE_VALUE = 64u << 10 };
 
     // Last overall percentage shown for each kind of step.
     static DWORD s_nLastPercent[3];
@@ -132,6 +145,8 @@ private:
     void WriteKeyContents(HKEY key, DWORD root, const std::string& path, DWORD& subkeys,
                           DWORD& values);
     void WriteSubkeyTree(HKEY parent, DWORD root, const char* name, const std::string& path);
+    void WriteValuesAhead(HKEY key, DWORD root, const std::string& path, DWORD& values);
+    void ValueUnreadable(DWORD root, const std::string& path, DWORD index);
     void ProgressStep(int kind);
     void ShowCurrentItem(const char* text);
     void AddLogLine(const char* text);
@@ -141,6 +156,7 @@ private:
     CControlOutput m_controls;
 
     std::unique_ptr<CBlockCoder> m_pCoder;
+    unsigned long long m_nValueTokens; // names of the values coded ahead
 
     AncestorEntry m_ancestors[MAX_ANCESTORS];
     int m_nAncestors;

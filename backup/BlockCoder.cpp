@@ -26,15 +26,13 @@ CBlockCoder::~CBlockCoder()
                 *c = 1;
     }
     m_changed.notify_all();
-    EndWalk();
+    Clear();
     for (std::thread& t : m_threads)
         t.join();
 }
 
-void CBlockCoder::EndWalk()
+void CBlockCoder::Clear()
 {
-    if (!m_walker.joinable())
-        return;
     {
         // Whatever the last walk queued and the writer did not ask for is
         // stale now; the walk may be waiting for room behind it.
@@ -50,14 +48,15 @@ void CBlockCoder::EndWalk()
         }
     }
     m_changed.notify_all();
-    m_walker.join();
+    if (m_walker.joinable())
+        m_walker.join();
     std::lock_guard<std::mutex> hold(m_lock);
     m_bWalkStop = false;
 }
 
 void CBlockCoder::QueueTree(const std::string& dir)
 {
-    EndWalk();
+    Clear();
     m_walker = std::thread([this, dir] { Walk(dir); });
 }
 
@@ -100,6 +99,21 @@ void CBlockCoder::Submit(const std::string& path, unsigned long long size)
     auto job = std::make_shared<Job>();
     job->path = path;
     job->weight = 2 * size + 64; // the data and, at most, about as much code
+    Queue(job);
+}
+
+void CBlockCoder::SubmitData(const std::string& name, const std::vector<BYTE>& data)
+{
+    auto job = std::make_shared<Job>();
+    job->path = name;
+    job->inMemory = true;
+    job->data = data;
+    job->weight = 2 * (unsigned long long)data.size() + 64;
+    Queue(job);
+}
+
+void CBlockCoder::Queue(const std::shared_ptr<Job>& job)
+{
     {
         std::unique_lock<std::mutex> hold(m_lock);
         m_changed.wait(hold,
@@ -169,6 +183,16 @@ void CBlockCoder::HelperLoop()
 
 void CBlockCoder::Work(Job& job, CCompress& coder)
 {
+    if (job.inMemory) {
+        Result& r = job.result;
+        r.dwSize = (DWORD)job.data.size();
+        r.bShortRead = false;
+        r.bTimes = false;
+        job.opened = job.data.empty() ? !coder.m_bCancel
+                                      : coder.CompressToMemory(job.data.data(), (DWORD)job.data.size(), r.code);
+        std::vector<BYTE>().swap(job.data);
+        return;
+    }
     // Opened as the writer opens it: shared for reading only.
     HANDLE h = CreateFileA(job.path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                            FILE_ATTRIBUTE_NORMAL, nullptr);

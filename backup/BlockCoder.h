@@ -43,6 +43,9 @@ public:
 
     // Queues a file, whose size the caller's listing gave, if it is not too large.
     void Submit(const std::string& path, unsigned long long size);
+    // Queues data already in memory (a registry value's) under a name that is
+    // no file's path, to be taken back by that name.
+    void SubmitData(const std::string& name, const std::vector<BYTE>& data);
     // Queues every file below dir (ending in a backslash) in the order the
     // writer walks the tree: each directory's entries as listed, a
     // subdirectory's files before the entries after it; links and paths too
@@ -50,6 +53,8 @@ public:
     // own, at most QUEUE_AHEAD files ahead of the helpers; a walk still going
     // ends before the next one begins.
     void QueueTree(const std::string& dir);
+    // Ends the walk and drops every queued job (those not taken are stale).
+    void Clear();
     // Waits for the block of a queued file and hands it over: true with the
     // block; false when the file is not queued, could not be opened (the
     // writer then tries it itself), or *cancel became set while waiting. Files
@@ -69,12 +74,15 @@ private:
         std::string path;
         unsigned long long weight; // bytes it holds: its data and its code
         bool started = false, done = false, abandoned = false, opened = false;
+        bool inMemory = false;
+        std::vector<BYTE> data; // the data of a job queued in memory
         Result result;
     };
 
+    // Appends a job, waiting while QUEUE_AHEAD jobs wait to begin.
+    void Queue(const std::shared_ptr<Job>& job);
     void HelperLoop();
     void Walk(const std::string& dir);
-    void EndWalk();
     void Work(Job& job, CCompress& coder);
     // Under the lock: a job's bytes are no longer held; the front job leaves the queue.
     void Release(Job& job);
