@@ -1,6 +1,7 @@
 #include "cli/Zmcli.h"
 
 #include "cli/CompareCommand.h"
+#include "cli/ListCommand.h"
 #include "cli/LzssCommand.h"
 #ifdef _WIN32
 #include "cli/ArchiveCommand.h"
@@ -15,10 +16,10 @@ const ZmcliCommand g_ZmcliCommands[] = {
 #ifdef _WIN32
     {"archive", &ArchiveCommand, "OUT.zma [-a] [-t] ITEM...   archive files, directories and keys"},
     {"restore", &RestoreCommand, "ARCHIVE [-a] [-t] [-c] [-o]   restore a whole archive"},
-    {"list", &ListCommand, "ARCHIVE   list every record of an archive"},
     {"scan", &ScanCommand,
      "OUT.zmr [-s] [-a] [-c] [-v] [-d DIR]... [-k ROOT]... [-i FILE]... [-x FILE]...   write a report"},
 #endif
+    {"list", &ListCommand, "ARCHIVE   list every record of an archive"},
     {"compare", &CompareCommand, "OLD.zmr NEW.zmr [-l] | --bench   list the differences of two reports"},
     {"lzss", &LzssCommand, "e IN OUT | d IN OUT | bench [FILE...]   code a block, decode it, benchmark"},
     {nullptr, nullptr, nullptr},

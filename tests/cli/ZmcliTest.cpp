@@ -45,7 +45,7 @@ void ExpectEverySubcommand(const std::string& text)
 #ifdef _WIN32
     EXPECT_EQ(count, 6);
 #else
-    EXPECT_EQ(count, 2);
+    EXPECT_EQ(count, 3);
 #endif
 }
 
