@@ -3,6 +3,7 @@
 #include "backup/Backup.h"
 #include "base/JobState.h"
 #include "cli/ConsoleOutput.h"
+#include "cli/Zmcli.h"
 
 #include <cctype>
 #include <cstdio>
@@ -10,12 +11,6 @@
 #include <string>
 
 namespace {
-
-const char kUsage[] = "usage: zmcli archive OUT.zma [-a] [-t] ITEM...\n"
-                      "  ITEM: C:\\dir\\ (a directory, C:\\ a whole drive), C:\\file,\n"
-                      "        HKEY_CURRENT_USER\\Software\\Key or a whole root (HKEY_USERS)\n"
-                      "  -a    store attributes\n"
-                      "  -t    store times\n";
 
 // A registry item: a root's full name alone or followed by a backslash and the
 // key path. Returns the root code, 0 when the item is not a registry item.
@@ -64,10 +59,8 @@ bool FileItem(const char* item, std::string& full)
 
 int ArchiveCommand(int argc, char** argv)
 {
-    if (argc < 2) {
-        std::fputs(kUsage, stderr);
-        return 2;
-    }
+    if (argc < 2)
+        return ZmcliUsage("archive");
     const char* out = argv[0];
     BYTE attributes = 0, times = 0;
     g_PathList.nCount = 0;
@@ -86,8 +79,8 @@ int ArchiveCommand(int argc, char** argv)
             continue;
         }
         if (arg[0] == '-') {
-            std::fprintf(stderr, "zmcli archive: unknown option %s\n%s", arg, kUsage);
-            return 2;
+            std::fprintf(stderr, "zmcli archive: unknown option %s\n", arg);
+            return ZmcliUsage("archive");
         }
         items++;
         std::string path;
@@ -116,10 +109,8 @@ int ArchiveCommand(int argc, char** argv)
             return 2;
         }
     }
-    if (items == 0) {
-        std::fputs(kUsage, stderr);
-        return 2;
-    }
+    if (items == 0)
+        return ZmcliUsage("archive");
     ArchiveFlags[AF_FILES] = g_PathList.nCount ? 1 : 0;
     ArchiveFlags[AF_ATTRIBUTES] = attributes;
     ArchiveFlags[AF_TIMES] = times;

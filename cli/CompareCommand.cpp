@@ -3,6 +3,7 @@
 #include "base/JobState.h"
 #include "compare/CompareCore.h"
 #include "cli/ConsoleOutput.h"
+#include "cli/Zmcli.h"
 #include "compare/ReportMemory.h"
 
 #include <chrono>
@@ -28,12 +29,7 @@ public:
     size_t m_nLines = 0;
 };
 
-int Usage()
-{
-    std::fprintf(stderr, "usage: zmcli compare OLD.zmr NEW.zmr [-l]\n"
-                         "       zmcli compare --bench\n");
-    return 2;
-}
+int Usage() { return ZmcliUsage("compare"); }
 
 // --- benchmark -----------------------------------------------------------
 

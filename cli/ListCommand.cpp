@@ -1,14 +1,13 @@
 #include "cli/ListCommand.h"
 
 #include "cli/ConsoleOutput.h"
+#include "cli/Zmcli.h"
 #include "restore/ArchiveLister.h"
 
 int ListCommand(int argc, char** argv)
 {
-    if (argc != 1 || argv[0][0] == '-') {
-        std::fprintf(stderr, "usage: zmcli list ARCHIVE\n");
-        return 2;
-    }
+    if (argc != 1 || argv[0][0] == '-')
+        return ZmcliUsage("list");
     CConsoleOutput console;
     console.SetNativeText(true);
     CArchiveReader reader;

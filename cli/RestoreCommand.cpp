@@ -2,6 +2,7 @@
 
 #include "base/JobState.h"
 #include "cli/ConsoleOutput.h"
+#include "cli/Zmcli.h"
 #include "restore/Restore.h"
 
 #include <cstdio>
@@ -13,11 +14,7 @@
 
 namespace {
 
-int RestoreUsage()
-{
-    std::fprintf(stderr, "usage: zmcli restore ARCHIVE [-a] [-t] [-c] [-o]\n");
-    return 2;
-}
+int RestoreUsage() { return ZmcliUsage("restore"); }
 
 } // namespace
 
