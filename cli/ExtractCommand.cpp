@@ -35,13 +35,14 @@ struct BenchFile {
 std::vector<BenchFile> BenchTree()
 {
     std::vector<BenchFile> files;
-    const Bytes text = TextCorpus(24u << 20), binary = BinaryCorpus(24u << 20);
+    const Bytes text = TextCorpus(32u << 20), binary = BinaryCorpus(32u << 20);
     size_t at = 0;
     unsigned seed = 7;
     for (int i = 0; at < text.size() + binary.size(); i++) {
         seed = seed * 1103515245u + 12345u;
-        // Mostly small files, some large ones: 1 KiB to 4 MiB.
-        size_t size = (size_t)1024 << ((seed >> 16) % 13);
+        // Four in five small (1 to 16 KiB), the others large (64 KiB to 2 MiB).
+        unsigned r = seed >> 16;
+        size_t size = r % 5 ? (size_t)1024 << (r / 5 % 5) : (size_t)65536 << (r / 5 % 6);
         const bool isText = at < text.size();
         const Bytes& from = isText ? text : binary;
         size_t start = isText ? at : at - text.size();
