@@ -314,16 +314,16 @@ int ExtractCommand(int argc, char** argv)
                 item = positional[i]; // names no record: reported as not found
             extractor.AddItem(item);
         }
-        {
-            // The archive must be one before anything is made.
-            CArchiveReader probe;
-            ArchiveHeader header;
-            if (!probe.Open(archive) || (probe.ReadHeader(header), false) ||
-                !CArchiveReader::IsArchiveMagic(header.magic)) {
-                std::fprintf(stderr, "zmcli extract: %s cannot be opened or is not an archive\n",
-                             archive);
-                return 1;
-            }
+        // The archive must be one before anything is made; a cut header is the
+        // extraction's to report.
+        CArchiveReader probe;
+        ArchiveHeader header = {};
+        if (probe.Open(archive))
+            probe.ReadHeader(header);
+        probe.Close();
+        if (!CArchiveReader::IsArchiveMagic(header.magic)) {
+            std::fprintf(stderr, "zmcli extract: %s cannot be opened or is not an archive\n", archive);
+            return 1;
         }
         if (!CArchiveExtractor::MakeFolder(dir)) {
             std::fprintf(stderr, "zmcli extract: cannot make the folder %s\n", dir.c_str());
