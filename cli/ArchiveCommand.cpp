@@ -2,7 +2,11 @@
 
 #include "backup/Backup.h"
 #include "base/JobState.h"
+#include "cli/BenchCorpus.h"
 #include "cli/ConsoleOutput.h"
+#include "cli/Zmcli.h"
+
+#include <psapi.h>
 
 #include <cctype>
 #include <cstdio>
@@ -11,13 +15,6 @@
 #include <string>
 
 namespace {
-
-const char kUsage[] = "usage: zmcli archive OUT.zma [-a] [-t] [-j N] ITEM...\n"
-                      "  ITEM: C:\\dir\\ (a directory, C:\\ a whole drive), C:\\file,\n"
-                      "        HKEY_CURRENT_USER\\Software\\Key or a whole root (HKEY_USERS)\n"
-                      "  -a    store attributes\n"
-                      "  -t    store times\n"
-                      "  -j N  code on N threads (1: the writer alone); the processors by default\n";
 
 // A registry item: a root's full name alone or followed by a backslash and the
 // key path. Returns the root code, 0 when the item is not a registry item.
@@ -62,14 +59,154 @@ bool FileItem(const char* item, std::string& full)
            full[2] == '\\' && full.size() < MAX_PATH && (directory || full.size() > 3);
 }
 
+// ---- benchmark ----------------------------------------------------------------
+
+struct ChildRun {
+    bool ok;
+    double seconds;
+    unsigned long long peakBytes; // the child's peak working set
+};
+
+// Runs "zmcli archive OUT -j N TREE\" in a process of its own; its time and peak memory.
+ChildRun ArchiveInChild(const std::string& out, unsigned threads, const std::string& tree)
+{
+    char self[MAX_PATH];
+    GetModuleFileNameA(nullptr, self, MAX_PATH);
+    // The tree's closing backslash is doubled: before a quote it would escape it.
+    std::string cmd = std::string("\"") + self + "\" archive \"" + out + "\" -j " + std::to_string(threads) +
+                      " \"" + tree + "\\\"";
+    SECURITY_ATTRIBUTES sa = {sizeof sa, nullptr, TRUE};
+    HANDLE nul = CreateFileA("NUL", GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, &sa, OPEN_EXISTING, 0, nullptr);
+    STARTUPINFOA si = {};
+    si.cb = sizeof si;
+    si.dwFlags = STARTF_USESTDHANDLES;
+    si.hStdOutput = si.hStdError = nul;
+    si.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
+    PROCESS_INFORMATION pi = {};
+    ChildRun run = {false, 0, 0};
+    run.seconds = Seconds([&] {
+        if (!CreateProcessA(nullptr, &cmd[0], nullptr, nullptr, TRUE, 0, nullptr, nullptr, &si, &pi))
+            return;
+        // The peak is asked for while the child runs: an ended process has
+        // no counters left everywhere.
+        do {
+            PROCESS_MEMORY_COUNTERS pmc = {};
+            pmc.cb = sizeof pmc;
+            if (GetProcessMemoryInfo(pi.hProcess, &pmc, sizeof pmc)) {
+                SIZE_T peak = pmc.PeakWorkingSetSize > pmc.WorkingSetSize ? pmc.PeakWorkingSetSize : pmc.WorkingSetSize;
+                run.peakBytes = peak > run.peakBytes ? peak : run.peakBytes;
+            }
+        } while (WaitForSingleObject(pi.hProcess, 20) == WAIT_TIMEOUT);
+    });
+    if (pi.hProcess) {
+        DWORD code = 1;
+        GetExitCodeProcess(pi.hProcess, &code);
+        run.ok = code == 0;
+        CloseHandle(pi.hThread);
+        CloseHandle(pi.hProcess);
+    }
+    if (nul != INVALID_HANDLE_VALUE)
+        CloseHandle(nul);
+    return run;
+}
+
+// Archives a generated tree with one coding thread and with the default, each
+// in a process of its own, beside the codec coding the same bytes in memory on
+// one thread: MB/s of each, the ratios, and the peak memory of the jobs.
+int Bench(const char* where)
+{
+    char temp[MAX_PATH];
+    std::string base = where ? where : (GetTempPathA(MAX_PATH, temp) ? temp : ".");
+    if (base.back() != '\\')
+        base += '\\';
+    const std::string dir = base + "zmbench_archive_" + std::to_string(GetCurrentProcessId()) + "\\";
+    const std::string tree = dir + "tree\\";
+    if (!CreateDirectoryA(dir.c_str(), nullptr) || !CreateDirectoryA(tree.c_str(), nullptr)) {
+        std::fprintf(stderr, "zmcli archive: cannot make %s\n", tree.c_str());
+        return 1;
+    }
+    std::vector<BenchFile> files = BenchTree();
+    unsigned long long plain = 0;
+    bool written = true;
+    for (const BenchFile& f : files) {
+        CreateDirectoryA((tree + f.dir).c_str(), nullptr);
+        std::string p = tree + f.dir + "\\" + f.name;
+        HANDLE h = CreateFileA(p.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+        DWORD n = 0;
+        written &= h != INVALID_HANDLE_VALUE && WriteFile(h, f.data.data(), (DWORD)f.data.size(), &n, nullptr) &&
+                   n == f.data.size();
+        if (h != INVALID_HANDLE_VALUE)
+            CloseHandle(h);
+        plain += f.data.size();
+    }
+    unsigned helpers = CBlockCoder::DefaultHelpers();
+    std::printf("archive job: %zu files, %.1f MB, in %s; %u processors\n", files.size(), plain / 1e6,
+                tree.c_str(), helpers);
+    std::fflush(stdout);
+
+    // The codec alone, one thread, every file's block from memory.
+    CCompress codec;
+    double codecBest = 1e30;
+    for (int round = 0; round < 2; round++) {
+        double t = Seconds([&] {
+            for (BenchFile& f : files)
+                codec.CompressToMemory(f.data.data(), (DWORD)f.data.size(), f.code);
+        });
+        codecBest = t < codecBest ? t : codecBest;
+    }
+    // The job, alternating, each keeping its fastest run.
+    const unsigned threads[2] = {1, helpers};
+    ChildRun best[2] = {{false, 1e30, 0}, {false, 1e30, 0}};
+    bool ok = written;
+    std::string outs[2] = {dir + "one.zma", dir + "many.zma"};
+    for (int round = 0; round < 3 && ok; round++) {
+        for (int k = 0; k < 2; k++) {
+            ChildRun r = ArchiveInChild(outs[k], threads[k], tree);
+            ok &= r.ok;
+            if (r.seconds < best[k].seconds)
+                best[k] = r;
+        }
+    }
+    // Both runs wrote the same archive, and a whole one.
+    WIN32_FILE_ATTRIBUTE_DATA one = {}, many = {};
+    ok = ok && GetFileAttributesExA(outs[0].c_str(), GetFileExInfoStandard, &one) &&
+         GetFileAttributesExA(outs[1].c_str(), GetFileExInfoStandard, &many) &&
+         one.nFileSizeLow == many.nFileSizeLow && one.nFileSizeHigh == many.nFileSizeHigh &&
+         (one.nFileSizeLow > plain / 8 || one.nFileSizeHigh);
+    if (ok) {
+        double mb = plain / 1e6;
+        std::printf("%-28s %10s %10s %12s\n", "", "MB/s", "ratio", "peak MB");
+        std::printf("%-28s %10.1f %10s %12s\n", "codec alone, one thread", mb / codecBest, "", "-");
+        std::printf("%-28s %10.1f %10.2f %12.1f\n", "archive job -j 1", mb / best[0].seconds, 1.0,
+                    best[0].peakBytes / 1e6);
+        char label[32];
+        std::snprintf(label, sizeof label, "archive job -j %u (default)", helpers);
+        std::printf("%-28s %10.1f %10.2f %12.1f\n", label, mb / best[1].seconds, best[0].seconds / best[1].seconds,
+                    best[1].peakBytes / 1e6);
+        std::printf("default against the codec alone: %.2f\n", codecBest / best[1].seconds);
+    } else {
+        std::fprintf(stderr, "zmcli archive: a benchmark run failed\n");
+    }
+    // What the benchmark made goes again.
+    for (const BenchFile& f : files) {
+        DeleteFileA((tree + f.dir + "\\" + f.name).c_str());
+        RemoveDirectoryA((tree + f.dir).c_str());
+    }
+    RemoveDirectoryA(tree.c_str());
+    for (const std::string& o : outs)
+        DeleteFileA(o.c_str());
+    RemoveDirectoryA(dir.c_str());
+    return ok ? 0 : 1;
+}
+
 } // namespace
 
 int ArchiveCommand(int argc, char** argv)
 {
-    if (argc < 2) {
-        std::fputs(kUsage, stderr);
-        return 2;
-    }
+    if (argc >= 1 && std::strcmp(argv[0], "--bench") == 0)
+        return argc <= 2 ? Bench(argc == 2 ? argv[1] : nullptr) : ZmcliUsage("archive");
+    if (argc < 2)
+        return ZmcliUsage("archive");
     const char* out = argv[0];
     BYTE attributes = 0, times = 0;
     g_PathList.nCount = 0;
@@ -92,16 +229,16 @@ int ArchiveCommand(int argc, char** argv)
             char* end = nullptr;
             unsigned long n = i + 1 < argc ? std::strtoul(argv[i + 1], &end, 10) : 0;
             if (n < 1 || n > 16 || !end || *end) {
-                std::fprintf(stderr, "zmcli archive: -j takes a number from 1 to 16\n%s", kUsage);
-                return 2;
+                std::fprintf(stderr, "zmcli archive: -j takes a number from 1 to 16\n");
+                return ZmcliUsage("archive");
             }
             threads = (unsigned)n;
             i++;
             continue;
         }
         if (arg[0] == '-') {
-            std::fprintf(stderr, "zmcli archive: unknown option %s\n%s", arg, kUsage);
-            return 2;
+            std::fprintf(stderr, "zmcli archive: unknown option %s\n", arg);
+            return ZmcliUsage("archive");
         }
         items++;
         std::string path;
@@ -130,10 +267,8 @@ int ArchiveCommand(int argc, char** argv)
             return 2;
         }
     }
-    if (items == 0) {
-        std::fputs(kUsage, stderr);
-        return 2;
-    }
+    if (items == 0)
+        return ZmcliUsage("archive");
     ArchiveFlags[AF_FILES] = g_PathList.nCount ? 1 : 0;
     ArchiveFlags[AF_ATTRIBUTES] = attributes;
     ArchiveFlags[AF_TIMES] = times;

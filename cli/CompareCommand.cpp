@@ -3,6 +3,7 @@
 #include "base/JobState.h"
 #include "compare/CompareCore.h"
 #include "cli/ConsoleOutput.h"
+#include "cli/Zmcli.h"
 #include "compare/HtmlReport.h"
 #include "compare/RegistryDiff.h"
 #include "compare/ReportMemory.h"
@@ -30,13 +31,7 @@ public:
     size_t m_nLines = 0;
 };
 
-int Usage()
-{
-    std::fprintf(stderr, "usage: zmcli compare OLD.zmr NEW.zmr [-l] [--reg-redo FILE.reg] [--reg-undo FILE.reg]"
-                         " [--html FILE.html]\n"
-                         "       zmcli compare --bench\n");
-    return 2;
-}
+int Usage() { return ZmcliUsage("compare"); }
 
 // Writes the whole text to the file, or leaves no file behind.
 bool WriteWhole(const char* path, const std::string& text)

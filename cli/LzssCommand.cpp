@@ -2,9 +2,10 @@
 
 #include "compress/Compress.h"
 #include "compress/LZSS.h"
+#include "cli/BenchCorpus.h"
 #include "cli/LzssBaseline.h"
+#include "cli/Zmcli.h"
 
-#include <chrono>
 #include <cstdio>
 #include <cstring>
 #include <functional>
@@ -12,8 +13,6 @@
 #include <vector>
 
 namespace {
-
-typedef std::vector<unsigned char> Bytes;
 
 // The codec with its coding loops run over memory, as the stream layer runs them.
 class CMemoryCoder : public CLZSS {
@@ -52,74 +51,6 @@ bool ReadWholeFile(const char* path, Bytes& data)
     }
     CloseHandle(h);
     return ok;
-}
-
-// Text-like corpus: words of a small vocabulary in sentences and lines.
-Bytes TextCorpus(size_t size)
-{
-    static const char* words[] = {"the", "system", "file", "registry", "key", "value", "archive",
-                                  "restore", "directory", "windows", "settings", "report", "and",
-                                  "of", "to", "in", "is", "for", "with", "data", "program",
-                                  "Software", "Microsoft", "CurrentVersion", "=", "[Boot]", "C:\\"};
-    const size_t count = sizeof words / sizeof *words;
-    Bytes out;
-    out.reserve(size);
-    unsigned seed = 12345;
-    while (out.size() < size) {
-        seed = seed * 1103515245u + 12345u;
-        const char* w = words[(seed >> 16) % count];
-        out.insert(out.end(), w, w + std::strlen(w));
-        out.push_back((seed >> 8) % 11 == 0 ? '\n' : ' ');
-    }
-    out.resize(size);
-    return out;
-}
-
-// Binary corpus: executable-like records of small numbers, repeated structures
-// and stretches of noise.
-Bytes BinaryCorpus(size_t size)
-{
-    Bytes out;
-    out.reserve(size);
-    unsigned seed = 987654321u;
-    auto next = [&seed] {
-        seed ^= seed << 13;
-        seed ^= seed >> 17;
-        seed ^= seed << 5;
-        return seed;
-    };
-    while (out.size() < size) {
-        unsigned kind = next() % 4;
-        if (kind == 0) {
-            for (int i = 0; i < 64; i++)
-                out.push_back((unsigned char)next());
-        } else if (kind == 1) {
-            unsigned v = next() % 512;
-            for (int i = 0; i < 16; i++) {
-                out.push_back((unsigned char)(v + i));
-                out.push_back((unsigned char)((v + i) >> 8));
-                out.push_back(0);
-                out.push_back(0);
-            }
-        } else if (kind == 2 && out.size() > 4096) {
-            size_t from = out.size() - 1 - next() % 4000;
-            size_t n = 8 + next() % 40;
-            for (size_t i = 0; i < n; i++)
-                out.push_back(out[from + i]);
-        } else {
-            out.insert(out.end(), 24, (unsigned char)(next() % 3 == 0 ? 0 : 0x90));
-        }
-    }
-    out.resize(size);
-    return out;
-}
-
-double Seconds(const std::function<void()>& f)
-{
-    using clock = std::chrono::steady_clock;
-    clock::time_point start = clock::now();
-    f();
-    return std::chrono::duration<double>(clock::now() - start).count();
 }
 
 bool BenchOne(const std::string& name, const Bytes& data)
@@ -171,16 +102,7 @@ bool BenchOne(const std::string& name, const Bytes& data)
     return same;
 }
 
-int Usage()
-{
-    std::fprintf(stderr, "usage: zmcli lzss e IN OUT | zmcli lzss d IN OUT | zmcli lzss bench [FILE...]\n"
-                         "  e  codes the file IN as one block of an archive (plain size, code size,\n"
-                         "     code) into OUT, the way the archive writer codes a file\n"
-                         "  d  expands such a block from IN into the file OUT, the way the restore\n"
-                         "     engine expands a file\n"
-                         "  bench  the codec against the plain reference coder\n");
-    return 2;
-}
+int Usage() { return ZmcliUsage("lzss"); }
 
 // The archive writer's path: the file read in pieces, coded into a framed block.
 int EncodeCommand(const char* in, const char* out)

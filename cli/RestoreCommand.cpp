@@ -2,8 +2,7 @@
 
 #include "base/JobState.h"
 #include "cli/ConsoleOutput.h"
-#include "restore/ArchiveLister.h"
-#include "restore/ArchiveReader.h"
+#include "cli/Zmcli.h"
 #include "restore/Restore.h"
 
 #include <cstdio>
@@ -15,17 +14,7 @@
 
 namespace {
 
-int RestoreUsage()
-{
-    std::fprintf(stderr, "usage: zmcli restore ARCHIVE [-a] [-t] [-c] [-o]\n");
-    return 2;
-}
-
-int ListUsage()
-{
-    std::fprintf(stderr, "usage: zmcli list ARCHIVE\n");
-    return 2;
-}
+int RestoreUsage() { return ZmcliUsage("restore"); }
 
 } // namespace
 
@@ -66,30 +55,4 @@ int RestoreCommand(int argc, char** argv)
     restore->RestoreAll(nullptr, archive, nullptr, nullptr, nullptr, nullptr);
     std::fflush(stdout);
     return restore->m_bSucceeded ? 0 : 1;
-}
-
-int ListCommand(int argc, char** argv)
-{
-    if (argc != 1 || argv[0][0] == '-')
-        return ListUsage();
-    CArchiveReader reader;
-    ArchiveHeader header;
-    if (!reader.Open(argv[0]) || !reader.ReadHeader(header) ||
-        !CArchiveReader::IsArchiveMagic(header.magic)) {
-        std::printf("%s\n", CRestore::kOpenError);
-        return 1;
-    }
-    CArchiveLister lister(reader, header, stdout);
-    DWORD count = 0;
-    bool ok = true;
-    if (header.flags[0])
-        ok = reader.ReadDword(count) && lister.ListFiles(count);
-    if (ok && header.flags[3])
-        ok = reader.ReadDword(count) && lister.ListKeys(count);
-    if (ok && reader.Remaining() > 0)
-        ok = false;
-    if (!ok)
-        std::printf("%s\n", CRestore::kDamaged);
-    std::fflush(stdout);
-    return ok ? 0 : 1;
 }

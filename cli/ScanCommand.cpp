@@ -2,6 +2,7 @@
 
 #include "base/JobState.h"
 #include "cli/ConsoleOutput.h"
+#include "cli/Zmcli.h"
 #include "scan/Scan.h"
 
 #include <cctype>
@@ -10,19 +11,11 @@
 
 namespace {
 
-const char kUsage[] =
-    "usage: zmcli scan OUT.zmr [-s] [-a] [-c] [-v] [-d DIR]... [-k ROOT]... [-i FILE]... "
-    "[-x FILE]...\n"
-    "  -s sizes, -a attributes, -c creation times, -v registry values;\n"
-    "  -d a directory, -k a registry root by its full name (HKEY_CURRENT_USER),\n"
-    "  -i a settings file, -x a DOS file\n";
-
 int Usage(const char* problem, const char* arg)
 {
     if (problem)
         std::fprintf(stderr, "zmcli scan: %s%s%s\n", problem, arg ? ": " : "", arg ? arg : "");
-    std::fputs(kUsage, stderr);
-    return 2;
+    return ZmcliUsage("scan");
 }
 
 void ClearJob()

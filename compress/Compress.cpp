@@ -319,11 +319,22 @@ int CCompress::ExpandToFile(const BYTE* code, DWORD codeSize, LPCSTR path, DWORD
 {
     if (m_bCancel)
         return 0;
-    m_bWriteError = FALSE;
-    m_hFile = CreateFileA(path, GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_ALWAYS,
-                          FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (m_hFile == INVALID_HANDLE_VALUE)
-        m_bWriteError = TRUE;
+    HANDLE file = CreateFileA(path, GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_ALWAYS,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
+    ExpandToHandle(code, codeSize, file, plainSize);
+    if (file != INVALID_HANDLE_VALUE)
+        CloseHandle(file);
+    if (m_bCancel)
+        DeleteFileA(path);
+    return 0;
+}
+
+int CCompress::ExpandToHandle(const BYTE* code, DWORD codeSize, HANDLE file, DWORD plainSize)
+{
+    if (m_bCancel)
+        return 0;
+    m_hFile = file;
+    m_bWriteError = file == INVALID_HANDLE_VALUE;
     m_nTotal = plainSize;
     m_nOutMode = 0;
     m_nOut = 0;
@@ -338,11 +349,7 @@ int CCompress::ExpandToFile(const BYTE* code, DWORD codeSize, LPCSTR path, DWORD
     FlushOut();
     FreeOutBuf();
     ResetProgress();
-    if (m_hFile != INVALID_HANDLE_VALUE)
-        CloseHandle(m_hFile);
     m_hFile = INVALID_HANDLE_VALUE;
-    if (m_bCancel)
-        DeleteFileA(path);
     return 0;
 }
 

@@ -39,6 +39,9 @@ public:
     // Creates the file at path and writes the decoding of codeSize code bytes into
     // it; bytes beyond plainSize are not written (m_nOut then exceeds plainSize).
     int ExpandToFile(const BYTE* code, DWORD codeSize, LPCSTR path, DWORD plainSize);
+    // The same into a file the caller has opened for writing (and closes); an
+    // invalid handle decodes with m_bWriteError set.
+    int ExpandToHandle(const BYTE* code, DWORD codeSize, HANDLE file, DWORD plainSize);
     // Decodes into dest, which holds destSize bytes; *outCount receives the number
     // of bytes the code produced, more than destSize when the code is corrupt
     // (nothing is written past dest + destSize).

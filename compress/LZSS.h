@@ -26,6 +26,10 @@ class CLZSS : public CWinThread {
     DECLARE_DYNCREATE(CLZSS)
 public:
     enum { N = 4096, F = 18, THRESHOLD = 2, NIL = N, START = N - F };
+    // A valid code never decodes to more than 144 bytes per 17 code bytes (a flag
+    // byte and eight longest matches): a plain size beyond this many times the
+    // code size cannot be right.
+    enum { MAX_EXPANSION = 9 };
 
     CLZSS();
 

@@ -3,6 +3,7 @@
 #include "framework/Platform.h"
 
 #include <atomic>
+#include <cerrno>
 #include <condition_variable>
 #include <ctime>
 #include <fcntl.h>
@@ -12,6 +13,69 @@
 #include <unistd.h>
 
 namespace {
+
+thread_local DWORD t_lastError = 0;
+
+// Keeps errno as the thread's last error, in the Win32 codes callers test for.
+BOOL Failed()
+{
+    switch (errno) {
+    case ENOENT: t_lastError = ERROR_FILE_NOT_FOUND; break;
+    case ENOTDIR: t_lastError = ERROR_PATH_NOT_FOUND; break;
+    case EEXIST: t_lastError = ERROR_ALREADY_EXISTS; break;
+    case EACCES:
+    case EPERM:
+    case EROFS: t_lastError = ERROR_ACCESS_DENIED; break;
+    default: t_lastError = ERROR_INVALID_PARAMETER; break;
+    }
+    return FALSE;
+}
+
+// 100-nanosecond steps from 1601-01-01 to 1970-01-01.
+const long long kUnixEpochTicks = 116444736000000000LL;
+
+long long Ticks(const FILETIME& t)
+{
+    return (long long)(((unsigned long long)t.dwHighDateTime << 32) | t.dwLowDateTime);
+}
+
+FILETIME FromTicks(long long ticks)
+{
+    FILETIME t;
+    t.dwLowDateTime = (DWORD)(unsigned long long)ticks;
+    t.dwHighDateTime = (DWORD)((unsigned long long)ticks >> 32);
+    return t;
+}
+
+struct timespec ToTimespec(const FILETIME* t)
+{
+    struct timespec ts;
+    if (!t) {
+        ts.tv_sec = 0;
+        ts.tv_nsec = UTIME_OMIT;
+        return ts;
+    }
+    long long since = Ticks(*t) - kUnixEpochTicks;
+    long long sec = since / 10000000, rest = since % 10000000;
+    if (rest < 0) {
+        rest += 10000000;
+        sec--;
+    }
+    ts.tv_sec = (time_t)sec;
+    ts.tv_nsec = (long)(rest * 100);
+    return ts;
+}
+
+// Days from 1970-01-01 to a date of the proleptic Gregorian calendar.
+long long DaysFromCivil(int y, unsigned m, unsigned d)
+{
+    y -= m <= 2;
+    const long long era = (y >= 0 ? y : y - 399) / 400;
+    const unsigned yoe = (unsigned)(y - era * 400);
+    const unsigned doy = (153 * (m + (m > 2 ? -3 : 9)) + 2) / 5 + d - 1;
+    const unsigned doe = yoe * 365 + yoe / 4 - yoe / 100 + doy;
+    return era * 146097 + (long long)doe - 719468;
+}
 
 struct ShimObject {
     enum Kind { File, Thread } kind;
@@ -63,7 +127,12 @@ void* ThreadMain(void* arg)
 
 } // namespace
 
-HANDLE CreateFileA(LPCSTR name, DWORD access, DWORD, void*, DWORD disposition, DWORD, HANDLE)
+DWORD GetLastError() { return t_lastError; }
+
+void SetLastError(DWORD error) { t_lastError = error; }
+
+HANDLE CreateFileA(LPCSTR name, DWORD access, DWORD, void*, DWORD disposition, DWORD attributes,
+                   HANDLE)
 {
     int flags = 0;
     if ((access & GENERIC_READ) && (access & GENERIC_WRITE))
@@ -78,12 +147,22 @@ HANDLE CreateFileA(LPCSTR name, DWORD access, DWORD, void*, DWORD disposition, D
     case OPEN_ALWAYS: flags |= O_CREAT; break;
     default: break;
     }
+    const bool directories = (attributes & FILE_FLAG_BACKUP_SEMANTICS) != 0;
+    if (directories && !(flags & O_CREAT))
+        flags = O_RDONLY; // times are set through any descriptor of the owner
     int fd = open(name, flags | O_CLOEXEC, 0644);
-    if (fd < 0)
+    if (fd < 0) {
+        if (directories || errno != EISDIR) {
+            Failed();
+            return INVALID_HANDLE_VALUE;
+        }
+        t_lastError = ERROR_ACCESS_DENIED;
         return INVALID_HANDLE_VALUE;
+    }
     struct stat st;
-    if (fstat(fd, &st) == 0 && S_ISDIR(st.st_mode)) {
+    if (!directories && fstat(fd, &st) == 0 && S_ISDIR(st.st_mode)) {
         close(fd);
+        t_lastError = ERROR_ACCESS_DENIED;
         return INVALID_HANDLE_VALUE;
     }
     return new ShimFile(fd);
@@ -175,7 +254,107 @@ BOOL CloseHandle(HANDLE h)
     return TRUE;
 }
 
-BOOL DeleteFileA(LPCSTR name) { return unlink(name) == 0; }
+BOOL DeleteFileA(LPCSTR name) { return unlink(name) == 0 ? TRUE : Failed(); }
+
+BOOL CreateDirectoryA(LPCSTR name, void*) { return mkdir(name, 0755) == 0 ? TRUE : Failed(); }
+
+BOOL RemoveDirectoryA(LPCSTR name) { return rmdir(name) == 0 ? TRUE : Failed(); }
+
+DWORD GetFileAttributesA(LPCSTR name)
+{
+    struct stat st;
+    if (lstat(name, &st) != 0) {
+        Failed();
+        return INVALID_FILE_ATTRIBUTES;
+    }
+    if (S_ISLNK(st.st_mode))
+        return FILE_ATTRIBUTE_REPARSE_POINT;
+    DWORD attributes = 0;
+    if (S_ISDIR(st.st_mode))
+        attributes |= FILE_ATTRIBUTE_DIRECTORY;
+    if (!(st.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)))
+        attributes |= FILE_ATTRIBUTE_READONLY;
+    return attributes ? attributes : FILE_ATTRIBUTE_NORMAL;
+}
+
+BOOL SetFileAttributesA(LPCSTR name, DWORD attributes)
+{
+    struct stat st;
+    if (lstat(name, &st) != 0)
+        return Failed();
+    if (S_ISLNK(st.st_mode)) {
+        t_lastError = ERROR_ACCESS_DENIED;
+        return FALSE;
+    }
+    mode_t mode = st.st_mode & 07777;
+    if (attributes & FILE_ATTRIBUTE_READONLY)
+        mode &= ~(mode_t)(S_IWUSR | S_IWGRP | S_IWOTH);
+    else
+        mode |= S_IWUSR;
+    if (mode == (st.st_mode & 07777))
+        return TRUE;
+    return chmod(name, mode) == 0 ? TRUE : Failed();
+}
+
+BOOL MoveFileExA(LPCSTR from, LPCSTR to, DWORD flags)
+{
+    struct stat st;
+    if (!(flags & MOVEFILE_REPLACE_EXISTING) && lstat(to, &st) == 0) {
+        t_lastError = ERROR_ALREADY_EXISTS;
+        return FALSE;
+    }
+    return rename(from, to) == 0 ? TRUE : Failed();
+}
+
+BOOL SetFileTime(HANDLE h, const FILETIME*, const FILETIME* access, const FILETIME* write)
+{
+    ShimFile* f = AsFile(h);
+    if (!f) {
+        t_lastError = ERROR_INVALID_PARAMETER;
+        return FALSE;
+    }
+    struct timespec times[2] = {ToTimespec(access), ToTimespec(write)};
+    return futimens(f->fd, times) == 0 ? TRUE : Failed();
+}
+
+BOOL DosDateTimeToFileTime(WORD date, WORD time, FILETIME* out)
+{
+    unsigned day = date & 31, month = (date >> 5) & 15, year = 1980 + (date >> 9);
+    unsigned second = (time & 31) * 2, minute = (time >> 5) & 63, hour = time >> 11;
+    if (day < 1 || month < 1 || month > 12 || hour > 23 || minute > 59 || second > 59) {
+        t_lastError = ERROR_INVALID_PARAMETER;
+        return FALSE;
+    }
+    long long seconds = DaysFromCivil((int)year, month, day) * 86400LL + hour * 3600 +
+                        minute * 60 + second;
+    *out = FromTicks(seconds * 10000000LL + kUnixEpochTicks);
+    return TRUE;
+}
+
+BOOL LocalFileTimeToFileTime(const FILETIME* local, FILETIME* out)
+{
+    long long ticks = Ticks(*local) - kUnixEpochTicks;
+    long long seconds = ticks / 10000000, rest = ticks % 10000000;
+    if (rest < 0) {
+        rest += 10000000;
+        seconds--;
+    }
+    // The wall-clock fields, read back by mktime as local time.
+    time_t wall = (time_t)seconds;
+    struct tm fields;
+    if (!gmtime_r(&wall, &fields)) {
+        t_lastError = ERROR_INVALID_PARAMETER;
+        return FALSE;
+    }
+    fields.tm_isdst = -1;
+    time_t universal = mktime(&fields);
+    if (universal == (time_t)-1) {
+        t_lastError = ERROR_INVALID_PARAMETER;
+        return FALSE;
+    }
+    *out = FromTicks((long long)universal * 10000000LL + rest + kUnixEpochTicks);
+    return TRUE;
+}
 
 void Sleep(DWORD ms)
 {

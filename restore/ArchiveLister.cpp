@@ -1,9 +1,6 @@
 #include "restore/ArchiveLister.h"
 
-#include "base/JobState.h"
-
-#include <cstring>
-#include <vector>
+#include <cstdio>
 
 namespace {
 
@@ -15,107 +12,50 @@ std::string DosStampText(WORD date, WORD time)
     return text;
 }
 
-} // namespace
-
-std::string CArchiveLister::StampFields(const FileRecordHead& head) const
+std::string StampFields(const ArchiveHeader& header, const ArchiveRecord& record)
 {
     std::string s;
-    char text[32];
-    if (m_header.flags[1]) {
-        std::snprintf(text, sizeof text, "\tattr=0x%08X", (unsigned)head.attributes);
+    if (header.flags[1]) {
+        char text[32];
+        std::snprintf(text, sizeof text, "\tattr=0x%08X", (unsigned)record.attributes);
         s += text;
     }
-    if (m_header.flags[2]) {
-        s += "\taccess=" + DosStampText(head.accessDate, head.accessTime);
-        s += "\twrite=" + DosStampText(head.writeDate, head.writeTime);
+    if (header.flags[2]) {
+        s += "\taccess=" + DosStampText(record.accessDate, record.accessTime);
+        s += "\twrite=" + DosStampText(record.writeDate, record.writeTime);
     }
     return s;
 }
 
-bool CArchiveLister::ListFiles(DWORD count)
+} // namespace
+
+std::string CArchiveLister::Line(const CRecordWalker& walker, const ArchiveRecord& record)
 {
-    std::string path;
-    std::vector<DirFrame> stack;
-    stack.push_back({count, 0});
-    while (!stack.empty()) {
-        DirFrame& frame = stack.back();
-        if (frame.left == 0) {
-            path.resize(frame.pathLength);
-            stack.pop_back();
-            continue;
-        }
-        frame.left--;
-        unsigned long long offset = m_reader.Tell();
-        FileRecordHead head;
-        if (!m_reader.ReadFileHead(head, m_header.flags[1] != 0, m_header.flags[2] != 0))
-            return false;
-        std::string full = path + Printable(head.name, head.nameLength);
-        if (head.type == ARC_DIRECTORY) {
-            std::fprintf(m_out, "%llu\tdir\t%s\tcount=%u%s\n", offset, full.c_str(), (unsigned)head.count,
-                        StampFields(head).c_str());
-            size_t before = path.size();
-            path = full + "\\";
-            stack.push_back({head.count, before});
-        } else if (head.type == ARC_FILE) {
-            DWORD codeSize = 0;
-            if (!m_reader.ReadDword(codeSize) || !m_reader.Skip(codeSize))
-                return false;
-            std::fprintf(m_out, "%llu\tfile\t%s\tplain=%u\tcode=%u%s\n", offset, full.c_str(),
-                        (unsigned)head.count, (unsigned)codeSize, StampFields(head).c_str());
-        } else {
-            m_reader.m_bDamaged = true;
-            return false;
-        }
+    char text[160];
+    const std::string path = Printable(record.Path());
+    switch (record.type) {
+    case ARC_DIRECTORY:
+        std::snprintf(text, sizeof text, "\tcount=%u", (unsigned)record.count);
+        return std::to_string(record.offset) + "\tdir\t" + path + text +
+               StampFields(walker.Header(), record);
+    case ARC_FILE:
+        std::snprintf(text, sizeof text, "\tplain=%u\tcode=%u", (unsigned)record.count,
+                      (unsigned)record.codeSize);
+        return std::to_string(record.offset) + "\tfile\t" + path + text +
+               StampFields(walker.Header(), record);
+    case ARC_KEY:
+        std::snprintf(text, sizeof text, "\tsubkeys=%u\tvalues=%u", (unsigned)record.count,
+                      (unsigned)record.values);
+        return std::to_string(record.offset) + "\tkey\t" + walker.KeyPath(record.root, path) + text;
+    default:
+        std::snprintf(text, sizeof text, "\ttype=%u\tplain=%u\tcode=%u", (unsigned)record.valueType,
+                      (unsigned)record.count, (unsigned)record.codeSize);
+        return std::to_string(record.offset) + "\tvalue\t" + walker.KeyPath(record.root, path) +
+               "\tname=" + Printable(record.name) + text;
     }
-    return true;
 }
 
-bool CArchiveLister::ListKeys(DWORD count)
+void CArchiveLister::Record(CRecordWalker& walker, const ArchiveRecord& record)
 {
-    std::string path;
-    std::vector<KeyFrame> stack;
-    // The section itself: top-level key records, each with its own root.
-    stack.push_back({0, count, 0, 0});
-    while (!stack.empty()) {
-        KeyFrame& frame = stack.back();
-        unsigned long long offset = m_reader.Tell();
-        std::string key = path.empty() ? "" : "\\" + path;
-        if (frame.values) {
-            frame.values--;
-            ValueRecordHead head;
-            if (!m_reader.ReadValueHead(head) || head.type != ARC_VALUE) {
-                m_reader.m_bDamaged = true;
-                return false;
-            }
-            if (!m_reader.Skip(head.codeSize))
-                return false;
-            std::fprintf(m_out, "%llu\tvalue\t%s%s\tname=%s\ttype=%u\tplain=%u\tcode=%u\n", offset,
-                        RootKeyName(frame.root, m_header.osFamily), key.c_str(),
-                        Printable(head.name, head.nameLength).c_str(), (unsigned)head.valueType,
-                        (unsigned)head.plainSize, (unsigned)head.codeSize);
-            continue;
-        }
-        if (frame.subkeys == 0) {
-            path.resize(frame.pathLength);
-            stack.pop_back();
-            continue;
-        }
-        frame.subkeys--;
-        KeyRecordHead head;
-        if (!m_reader.ReadKeyHead(head) || head.type != ARC_KEY) {
-            m_reader.m_bDamaged = true;
-            return false;
-        }
-        DWORD root = stack.size() == 1 ? head.root : frame.root;
-        size_t before = path.size();
-        if (!path.empty() && path.back() != '\\')
-            path += '\\';
-        path += Printable(head.name, head.nameLength);
-        std::fprintf(m_out, "%llu\tkey\t%s%s%s\tsubkeys=%u\tvalues=%u\n", offset,
-                    RootKeyName(root, m_header.osFamily), path.empty() ? "" : "\\", path.c_str(),
-                    (unsigned)head.subkeys, (unsigned)head.values);
-        stack.push_back({head.values, head.subkeys, root, before});
-    }
-    return true;
+    m_out.AddLine(Line(walker, record).c_str());
 }
-

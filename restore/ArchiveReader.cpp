@@ -3,6 +3,9 @@
 #include <cstring>
 #include <new>
 
+const char kArchiveOpenError[] = "Ошибка открытия файла";
+const char kArchiveDamaged[] = "Архив поврежден";
+
 CArchiveReader::CArchiveReader()
     : m_bDamaged(false), m_hFile(INVALID_HANDLE_VALUE), m_nFileSize(0), m_pBuf(nullptr),
       m_nBufBase(0), m_nBufLen(0), m_nBufPos(0)
@@ -216,6 +219,12 @@ bool CArchiveReader::ReadValueHead(ValueRecordHead& head)
     std::memset(&head, 0, sizeof head);
     return ReadByte(head.type) && ReadName(head.name, head.nameLength) &&
            ReadDword(head.valueType) && ReadDword(head.plainSize) && ReadDword(head.codeSize);
+}
+
+bool DosStampToFileTime(WORD date, WORD time, FILETIME* out)
+{
+    FILETIME local;
+    return DosDateTimeToFileTime(date, time, &local) && LocalFileTimeToFileTime(&local, out);
 }
 
 std::string Printable(const char* text, size_t length)

@@ -107,6 +107,15 @@ private:
     DWORD m_nBufPos;
 };
 
+// A record's DOS date and time (local time, as the writer's machine kept it) as a
+// file time in universal time; false for a date or time that is not one.
+bool DosStampToFileTime(WORD date, WORD time, FILETIME* out);
+
+// The lines every reader of archives shows for a file that is not an archive (or
+// cannot be opened) and for an archive that is damaged.
+extern const char kArchiveOpenError[];
+extern const char kArchiveDamaged[];
+
 // Bytes of a name or path read from an archive, fit to be shown in a line:
 // control characters (an embedded NUL among them) become '?'.
 std::string Printable(const char* text, size_t length);

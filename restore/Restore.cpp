@@ -2,6 +2,7 @@
 
 #include "base/FileNames.h"
 #include "base/JobState.h"
+#include "restore/ArchiveNames.h"
 #include "scan/Scan.h"
 
 #include <cstdio>
@@ -10,9 +11,9 @@
 
 IMPLEMENT_DYNCREATE(CRestore, CCompress)
 
-const char* const CRestore::kOpenError = "Ошибка открытия файла";
+const char* const CRestore::kOpenError = kArchiveOpenError;
 const char* const CRestore::kSuccess = "Все данные были успешно восстановлены";
-const char* const CRestore::kDamaged = "Архив поврежден";
+const char* const CRestore::kDamaged = kArchiveDamaged;
 
 namespace {
 
@@ -25,62 +26,6 @@ const char* const kNoDirectory = "Не удалось создать катал�
 const char* const kWriteFailed = "Не удалось записать файл ";
 const char* const kKeyFailed = "Не удалось создать ключ ";
 const char* const kValueFailed = "Не удалось записать значение ";
-
-// A valid code never decodes to more than 144 bytes per 17 code bytes (a flag
-// byte and eight longest matches), so a plain size beyond nine times the code
-// size cannot be right.
-const unsigned long long kMaxExpansion = 9;
-
-char Upper(char c) { return c >= 'a' && c <= 'z' ? (char)(c - 'a' + 'A') : c; }
-
-bool IsDriveName(const char* name, size_t length)
-{
-    char c = Upper(name[0]);
-    return length == 2 && c >= 'A' && c <= 'Z' && name[1] == ':';
-}
-
-// Names the system takes for devices whatever the directory and extension.
-bool IsDeviceName(const char* name, size_t length)
-{
-    size_t n = 0;
-    while (n < length && name[n] != '.')
-        n++;
-    while (n > 0 && name[n - 1] == ' ')
-        n--;
-    if (n < 3 || n > 7)
-        return false;
-    char base[8];
-    for (size_t i = 0; i < n; i++)
-        base[i] = Upper(name[i]);
-    base[n] = 0;
-    static const char* const kDevices[] = {"CON", "PRN", "AUX", "NUL", "CONIN$", "CONOUT$"};
-    for (const char* d : kDevices)
-        if (!std::strcmp(base, d))
-            return true;
-    if (n == 4 && (!std::strncmp(base, "COM", 3) || !std::strncmp(base, "LPT", 3)) &&
-        base[3] >= '1' && base[3] <= '9')
-        return true;
-    return false;
-}
-
-// One path component that names an entry inside its directory and nothing else.
-bool IsSafeComponent(const char* name, size_t length)
-{
-    if (length == 0)
-        return false;
-    bool onlyDotsAndBlanks = true;
-    for (size_t i = 0; i < length; i++) {
-        unsigned char c = (unsigned char)name[i];
-        if (c < 32 || std::strchr("\\/:*?\"<>|", c))
-            return false;
-        if (c != '.' && c != ' ')
-            onlyDotsAndBlanks = false;
-    }
-    // ".", "..", and names the system would trim to nothing or to one of them.
-    if (onlyDotsAndBlanks)
-        return false;
-    return !IsDeviceName(name, length);
-}
 
 // A parent path handed in by a selection: a drive, then components, each followed
 // by a backslash.
@@ -125,13 +70,6 @@ DWORD SettableAttributes(DWORD attributes)
                   FILE_ATTRIBUTE_ARCHIVE | FILE_ATTRIBUTE_TEMPORARY | FILE_ATTRIBUTE_OFFLINE |
                   FILE_ATTRIBUTE_NOT_CONTENT_INDEXED;
     return attributes ? attributes : FILE_ATTRIBUTE_NORMAL;
-}
-
-// A stored DOS date and time (local time) as a file time (universal time).
-bool DosToFileTime(WORD date, WORD time, FILETIME* out)
-{
-    FILETIME local;
-    return DosDateTimeToFileTime(date, time, &local) && LocalFileTimeToFileTime(&local, out);
 }
 
 } // namespace
@@ -455,8 +393,8 @@ void CRestore::RestoreDirectory(const FileRecordHead& head, const char* fullPath
         SetFileAttributesA(fullPath, SettableAttributes(head.attributes));
     if (ArchiveFlags[AF_TIMES] && g_bRestoreTimes) {
         FILETIME access, write;
-        bool a = DosToFileTime(head.accessDate, head.accessTime, &access);
-        bool w = DosToFileTime(head.writeDate, head.writeTime, &write);
+        bool a = DosStampToFileTime(head.accessDate, head.accessTime, &access);
+        bool w = DosStampToFileTime(head.writeDate, head.writeTime, &write);
         HANDLE h = CreateFileA(fullPath, GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                                OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
         if (h != INVALID_HANDLE_VALUE) {
@@ -472,7 +410,7 @@ void CRestore::RestoreFileData(const FileRecordHead& head, const char* fullPath)
     const DWORD plainSize = head.count;
     DWORD codeSize = 0;
     if (!m_archive.ReadDword(codeSize) || codeSize > m_archive.Remaining() ||
-        plainSize > kMaxExpansion * codeSize) {
+        plainSize > (unsigned long long)MAX_EXPANSION * codeSize) {
         ReportDamage();
         return;
     }
@@ -534,8 +472,8 @@ void CRestore::ApplyFileStamps(const FileRecordHead& head, const char* fullPath)
     // opened for them afterwards.
     if (ArchiveFlags[AF_TIMES]) {
         FILETIME access, write;
-        bool a = DosToFileTime(head.accessDate, head.accessTime, &access);
-        bool w = DosToFileTime(head.writeDate, head.writeTime, &write);
+        bool a = DosStampToFileTime(head.accessDate, head.accessTime, &access);
+        bool w = DosStampToFileTime(head.writeDate, head.writeTime, &write);
         if (a || w) {
             DWORD current = GetFileAttributesA(fullPath);
             bool readOnly = current != INVALID_FILE_ATTRIBUTES && (current & FILE_ATTRIBUTE_READONLY);
@@ -667,7 +605,7 @@ void CRestore::RestoreValueIntoKey(HKEY key, const char* keyDisplay, DWORD offse
     ValueRecordHead head;
     if (!m_archive.ReadValueHead(head) || head.type != ARC_VALUE ||
         head.codeSize > m_archive.Remaining() ||
-        head.plainSize > kMaxExpansion * head.codeSize) {
+        head.plainSize > (unsigned long long)MAX_EXPANSION * head.codeSize) {
         ReportDamage();
         return;
     }

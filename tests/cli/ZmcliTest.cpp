@@ -1,39 +1,15 @@
-// zmcli as a front end: the table of subcommands, help and unknown names, and
-// the lzss subcommand running the archive writer's and the restore engine's
-// coding paths on real files.
-#include "cli/Zmcli.h"
+// zmcli as a front end: the table of subcommands, help and unknown names, every
+// option described, and the lzss subcommand running the archive writer's and the
+// restore engine's coding paths on real files.
 #include "cli/LzssBaseline.h"
-#include "tests/support/OutputCapture.h"
-#include "tests/support/TestFiles.h"
+#include "tests/cli/ZmcliRunner.h"
 
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <set>
 
 namespace {
-
-struct Outcome {
-    int code;
-    std::string out;
-    std::string err;
-};
-
-// Runs a whole zmcli command line in process, standard output and standard
-// error each sent to a file of the scratch directory.
-Outcome Zmcli(const CScratchDir& dir, std::vector<std::string> args)
-{
-    args.insert(args.begin(), "zmcli");
-    std::vector<char*> argv;
-    for (std::string& a : args)
-        argv.push_back(&a[0]);
-    COutputCapture capture(dir / "out.txt", dir / "err.txt");
-    Outcome o;
-    o.code = ZmcliMain((int)argv.size(), argv.data());
-    capture.Stop();
-    o.out = capture.Out();
-    o.err = capture.Err();
-    return o;
-}
 
 // Every subcommand of the table named on a line "  zmcli NAME ...".
 void ExpectEverySubcommand(const std::string& text)
@@ -43,9 +19,9 @@ void ExpectEverySubcommand(const std::string& text)
         EXPECT_NE(text.find(std::string("  zmcli ") + c->pszName + " "), std::string::npos)
             << c->pszName << " missing from:\n" << text;
 #ifdef _WIN32
-    EXPECT_EQ(count, 6);
+    EXPECT_EQ(count, 8);
 #else
-    EXPECT_EQ(count, 2);
+    EXPECT_EQ(count, 5);
 #endif
 }
 
@@ -81,6 +57,91 @@ TEST(Zmcli, HelpListsOnStandardOutputAndNamesOneSubcommand)
     Outcome o = Zmcli(dir, {"help", "compare"});
     EXPECT_EQ(o.code, 0);
     EXPECT_EQ(o.out.rfind("usage: zmcli compare OLD.zmr NEW.zmr", 0), 0u) << o.out;
+}
+
+namespace {
+
+// The words of a usage line, brackets, repeats and alternatives taken off:
+// "[-o] [-r FILE.reg] ARCHIVE DIR [ITEM...] | --bench" gives -o, -r, FILE.reg,
+// ARCHIVE, DIR, ITEM, --bench.
+std::set<std::string> UsageWords(const std::string& usage)
+{
+    std::set<std::string> words;
+    std::string word;
+    for (char c : usage + " ") {
+        if (c == ' ' || c == '[' || c == ']' || c == '|') {
+            while (word.size() > 3 && word.compare(word.size() - 3, 3, "...") == 0)
+                word.resize(word.size() - 3);
+            if (!word.empty())
+                words.insert(word);
+            word.clear();
+        } else {
+            word += c;
+        }
+    }
+    return words;
+}
+
+std::vector<std::string> Lines(const std::string& text)
+{
+    std::vector<std::string> lines;
+    size_t start = 0;
+    while (start < text.size()) {
+        size_t end = text.find('\n', start);
+        lines.push_back(text.substr(start, end - start));
+        start = end + 1;
+    }
+    return lines;
+}
+
+} // namespace
+
+TEST(Zmcli, HelpDescribesEveryOptionOfEverySubcommandInOneStyle)
+{
+    CScratchDir dir;
+    for (const ZmcliCommand* c = g_ZmcliCommands; c->pszName; c++) {
+        SCOPED_TRACE(c->pszName);
+        Outcome o = Zmcli(dir, {"help", c->pszName});
+        EXPECT_EQ(o.code, 0);
+        std::vector<std::string> lines = Lines(o.out);
+        ASSERT_GE(lines.size(), 3u) << o.out;
+        EXPECT_EQ(lines[0], std::string("usage: zmcli ") + c->pszName + " " + c->pszArguments);
+        EXPECT_EQ(lines[1], c->pszSummary);
+        ASSERT_NE(c->pOptions, nullptr);
+
+        // Every option of the usage line has its line, and every line names
+        // something of the usage line.
+        const std::set<std::string> words = UsageWords(c->pszArguments);
+        std::set<std::string> described;
+        size_t count = 0;
+        for (const ZmcliOption* opt = c->pOptions; opt->pszName; opt++, count++) {
+            const std::string name = opt->pszName;
+            const std::string first = name.substr(0, name.find(' '));
+            EXPECT_TRUE(words.count(first)) << name << " is not in the usage line";
+            described.insert(first);
+            ASSERT_LT(2 + count, lines.size());
+            const std::string& line = lines[2 + count];
+            EXPECT_EQ(line.compare(0, 2 + name.size(), "  " + name), 0) << line;
+            EXPECT_GT(std::strlen(opt->pszDescription), 10u) << name;
+            EXPECT_EQ(line.substr(line.size() - std::strlen(opt->pszDescription)), opt->pszDescription);
+            // Descriptions line up in one column.
+            EXPECT_EQ(line.find(opt->pszDescription), lines[2].find(c->pOptions[0].pszDescription)) << line;
+        }
+        EXPECT_EQ(lines.size(), 2 + count) << o.out;
+        for (const std::string& w : words) {
+            if (w[0] == '-') {
+                EXPECT_TRUE(described.count(w)) << w << " has no line of its own";
+            }
+        }
+
+        // Wrong arguments end with the same help, on standard error.
+        o = Zmcli(dir, {c->pszName, "--no-such-option"});
+        EXPECT_EQ(o.code, 2);
+        EXPECT_EQ(o.out, "");
+        Outcome help = Zmcli(dir, {"help", c->pszName});
+        ASSERT_GE(o.err.size(), help.out.size());
+        EXPECT_EQ(o.err.substr(o.err.size() - help.out.size()), help.out) << o.err;
+    }
 }
 
 TEST(Zmcli, SubcommandsGetTheirOwnArguments)

@@ -3,6 +3,7 @@
 // registry subtree.
 #include "base/JobState.h"
 #include "cli/ArchiveCommand.h"
+#include "cli/ListCommand.h"
 #include "cli/RestoreCommand.h"
 #include "tests/restore/RestoreTestSupport.h"
 #include "tests/restore/StdoutCapture.h"

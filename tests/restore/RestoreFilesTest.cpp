@@ -153,17 +153,6 @@ TEST(RestoreFiles, TreeWithContentsAttributesAndTimes)
     EXPECT_TRUE(ReadFileBytes(t + "sub dir\\doc with blanks.txt") == doc);
 }
 
-namespace {
-
-// Wine can give files names outside ASCII only when the Unix locale it runs in
-// has a character set that holds them.
-bool CyrillicNamesWork(const CScratchDir& dir)
-{
-    return WriteFileBytes(dir / "Проба", {}) && DeleteFileA((dir / "Проба").c_str());
-}
-
-} // namespace
-
 TEST(RestoreFiles, NamesInCyrillic)
 {
     CScratchDir dir;

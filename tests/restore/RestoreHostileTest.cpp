@@ -85,31 +85,17 @@ bool EndsDamaged(const std::vector<std::string>& lines)
 
 TEST(RestoreHostile, NamesThatAreNotOneComponentAreRefusedAndReadPast)
 {
-    const std::string names[] = {"..",      ".",        "...",      ". .",      "a\\b",
-                                 "\\x",     "a/b",      "/",        "c:d",      "C:",
-                                 "",        "CON",      "nul.txt",  "Com1",     "lpt9.log",
-                                 "AUX ",    "CONIN$",   "a*b",      "q?",       "x\x01y",
-                                 std::string("a\0b", 3), "a<b",   "a|b",      "\"q\""};
     RestoreOptions options(1, 1, 0, 1);
-    for (const std::string& name : names) {
+    for (const std::string& name : CraftedNames()) {
         CScratchDir dir;
         CSurroundings around(dir.Path());
         CArchiveBuilder b(1, 1, 1, 0);
         b.Count(1);
         b.Chain(dir.Path(), 1);
-        b.Dir("box", 3);
-        b.Dir(name, 2);
-        b.File("inner.txt", BytesOf("inner"));
-        b.Dir("deeper", 1);
-        b.File("x.txt", BytesOf("x"));
-        b.File(name, BytesOf("refused file"));
-        b.File("ok.txt", BytesOf("ok"));
+        CraftedBox(b, name);
         ASSERT_TRUE(b.Save(dir / "a.zma"));
 
-        std::string shown = name;
-        for (char& c : shown)
-            if ((unsigned char)c < 32)
-                c = '?';
+        const std::string shown = Shown(name);
         EXPECT_EQ(JoinLines(RestoreWhole(dir / "a.zma")),
                   "[" + Refused(dir / "box\\" + shown) + "][" + Refused(dir / "box\\" + shown) + "]")
             << shown;

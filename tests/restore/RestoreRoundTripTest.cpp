@@ -5,7 +5,6 @@
 #include "cli/ArchiveCommand.h"
 #include "cli/RestoreCommand.h"
 #include "tests/restore/RestoreTestSupport.h"
-#include "tests/restore/StdoutCapture.h"
 
 #include <gtest/gtest.h>
 
@@ -14,24 +13,6 @@
 namespace {
 
 Bytes BytesOf(const std::string& s) { return Bytes(s.begin(), s.end()); }
-
-int Command(int (*command)(int, char**), const CScratchDir& dir, std::vector<std::string> args,
-            std::string* out = nullptr)
-{
-    std::vector<char*> argv;
-    for (std::string& a : args)
-        argv.push_back(&a[0]);
-    CStdoutCapture capture(dir / "stdout.txt");
-    int code = command((int)argv.size(), argv.data());
-    std::string text = capture.Text();
-    if (out) {
-        out->clear();
-        for (char c : text)
-            if (c != '\r')
-                *out += c;
-    }
-    return code;
-}
 
 // Wine shows every plain file with the archive bit; the rest is compared.
 const DWORD kMask =
@@ -74,31 +55,6 @@ std::string Describe(const std::map<std::string, Entry>& m)
     return s;
 }
 
-void SetStamps(const std::string& path, int days)
-{
-    // Distinct old times, an even number of seconds (the archive keeps two-second
-    // steps), last access after last write.
-    SYSTEMTIME access = {2019, 5, 0, 1, 10, 20, 30, 0};
-    SYSTEMTIME write = {2018, 11, 0, 12, 8, 15, 44, 0};
-    access.wDay = (WORD)(1 + days % 28);
-    write.wDay = (WORD)(1 + (days * 7) % 28);
-    FILETIME localA, localW, a, w;
-    SystemTimeToFileTime(&access, &localA);
-    SystemTimeToFileTime(&write, &localW);
-    LocalFileTimeToFileTime(&localA, &a);
-    LocalFileTimeToFileTime(&localW, &w);
-    HANDLE h = CreateFileA(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                           FILE_FLAG_BACKUP_SEMANTICS, nullptr);
-    ASSERT_NE(h, INVALID_HANDLE_VALUE) << path;
-    SetFileTime(h, nullptr, &a, &w);
-    CloseHandle(h);
-}
-
-bool CyrillicNamesWork(const CScratchDir& dir)
-{
-    return WriteFileBytes(dir / "Проба", {}) && DeleteFileA((dir / "Проба").c_str());
-}
-
 } // namespace
 
 TEST(RestoreRoundTrip, TreeComesBackWithContentsAttributesAndTimes)
@@ -135,11 +91,11 @@ TEST(RestoreRoundTrip, TreeComesBackWithContentsAttributesAndTimes)
     const std::map<std::string, Entry> before = Stamps(src);
 
     std::string out;
-    ASSERT_EQ(Command(ArchiveCommand, dir, {dir / "a.zma", "-a", "-t", src}, &out), 0) << out;
+    ASSERT_EQ(RunCommand(ArchiveCommand, dir, {dir / "a.zma", "-a", "-t", src}, &out), 0) << out;
     RemoveTree(src);
     ASSERT_FALSE(IsDirectoryAt(src));
 
-    EXPECT_EQ(Command(RestoreCommand, dir, {dir / "a.zma", "-a", "-t"}, &out), 0);
+    EXPECT_EQ(RunCommand(RestoreCommand, dir, {dir / "a.zma", "-a", "-t"}, &out), 0);
     EXPECT_EQ(out, std::string(CRestore::kSuccess) + "\n");
     const std::map<std::string, Entry> after = Stamps(src);
     EXPECT_EQ(Describe(after), Describe(before));
@@ -153,7 +109,7 @@ TEST(RestoreRoundTrip, TreeComesBackWithContentsAttributesAndTimes)
         if (e.first.back() != '\\')
             expected.push_back("Файл " + src + e.first + " уже существует");
     std::string lines;
-    EXPECT_EQ(Command(RestoreCommand, dir, {dir / "a.zma"}, &lines), 1);
+    EXPECT_EQ(RunCommand(RestoreCommand, dir, {dir / "a.zma"}, &lines), 1);
     size_t count = 0;
     for (char c : lines)
         count += c == '\n';
@@ -166,60 +122,10 @@ TEST(RestoreRoundTrip, TreeComesBackWithContentsAttributesAndTimes)
     SetFileAttributesA((src + "ro.txt").c_str(), FILE_ATTRIBUTE_NORMAL);
     ASSERT_TRUE(WriteFileBytes(src + "ro.txt", BytesOf("changed")));
     SetFileAttributesA((src + "ro.txt").c_str(), FILE_ATTRIBUTE_READONLY);
-    EXPECT_EQ(Command(RestoreCommand, dir, {dir / "a.zma", "-o", "-a", "-t"}, &out), 0) << out;
+    EXPECT_EQ(RunCommand(RestoreCommand, dir, {dir / "a.zma", "-o", "-a", "-t"}, &out), 0) << out;
     EXPECT_TRUE(ReadFileBytes(src + "ro.txt") == files["ro.txt"]);
     g_bRestoreAttributes = g_bRestoreTimes = g_bClearFolders = g_bOverwriteFiles = 0;
 }
-
-namespace {
-
-struct KeySnapshot {
-    std::map<std::string, std::map<std::string, std::pair<DWORD, Bytes>>> values;
-    std::set<std::string> keys;
-};
-
-void SnapshotKey(const std::string& path, const std::string& rel, KeySnapshot& s)
-{
-    s.keys.insert(rel);
-    for (const std::string& name : ValueNames(path)) {
-        DWORD type = 0;
-        Bytes data;
-        QueryValue(path, name, type, data);
-        s.values[rel][name] = {type, data};
-    }
-    DWORD type = 0;
-    Bytes data;
-    if (QueryValue(path, "", type, data))
-        s.values[rel][""] = {type, data};
-    for (const std::string& sub : SubkeyNames(path))
-        SnapshotKey(path + "\\" + sub, rel + "\\" + sub, s);
-}
-
-std::string Describe(const KeySnapshot& s)
-{
-    std::string out;
-    for (const std::string& k : s.keys)
-        out += "K " + k + "\n";
-    for (const auto& k : s.values)
-        for (const auto& v : k.second)
-            out += "V " + k.first + " [" + v.first + "] " + std::to_string(v.second.first) + " " +
-                   Hex(v.second.second, 100000) + "\n";
-    return out;
-}
-
-void Put(const std::string& keyPath, const std::string& name, DWORD type, const Bytes& data)
-{
-    HKEY key;
-    ASSERT_EQ(RegCreateKeyExA(HKEY_CURRENT_USER, keyPath.c_str(), 0, nullptr, 0, KEY_WRITE, nullptr,
-                              &key, nullptr),
-              ERROR_SUCCESS);
-    ASSERT_EQ(RegSetValueExA(key, name.c_str(), 0, type, data.empty() ? nullptr : data.data(),
-                             (DWORD)data.size()),
-              ERROR_SUCCESS);
-    RegCloseKey(key);
-}
-
-} // namespace
 
 TEST(RestoreRoundTrip, RegistrySubtreeComesBackExactly)
 {
@@ -247,13 +153,13 @@ TEST(RestoreRoundTrip, RegistrySubtreeComesBackExactly)
     SnapshotKey(key.Path(), "", before);
 
     std::string out;
-    ASSERT_EQ(Command(ArchiveCommand, dir, {dir / "r.zma", "HKEY_CURRENT_USER\\" + key.Path()}, &out),
+    ASSERT_EQ(RunCommand(ArchiveCommand, dir, {dir / "r.zma", "HKEY_CURRENT_USER\\" + key.Path()}, &out),
               0)
         << out;
     DeleteKeyTree(HKEY_CURRENT_USER, key.Path());
     ASSERT_FALSE(KeyExists(key.Path()));
 
-    EXPECT_EQ(Command(RestoreCommand, dir, {dir / "r.zma"}, &out), 0);
+    EXPECT_EQ(RunCommand(RestoreCommand, dir, {dir / "r.zma"}, &out), 0);
     EXPECT_EQ(out, std::string(CRestore::kSuccess) + "\n");
     KeySnapshot after;
     SnapshotKey(key.Path(), "", after);

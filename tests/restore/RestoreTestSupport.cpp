@@ -1,6 +1,9 @@
 #include "tests/restore/RestoreTestSupport.h"
 
 #include "base/JobState.h"
+#include "tests/restore/StdoutCapture.h"
+
+#include <gtest/gtest.h>
 
 #include <cstring>
 #include <memory>
@@ -33,75 +36,50 @@ std::string JoinLines(const std::vector<std::string>& lines)
     return s;
 }
 
-bool ReadDosStamp(const std::string& path, DosStamp& stamp)
-{
-    HANDLE h = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                           OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
-    if (h == INVALID_HANDLE_VALUE)
-        return false;
-    FILETIME access, write, local;
-    bool ok = GetFileTime(h, nullptr, &access, &write) != 0;
-    CloseHandle(h);
-    ok = ok && FileTimeToLocalFileTime(&access, &local) &&
-         FileTimeToDosDateTime(&local, &stamp.accessDate, &stamp.accessTime);
-    ok = ok && FileTimeToLocalFileTime(&write, &local) &&
-         FileTimeToDosDateTime(&local, &stamp.writeDate, &stamp.writeTime);
-    return ok;
-}
-
-bool SameStamp(const DosStamp& a, const DosStamp& b)
-{
-    return a.accessDate == b.accessDate && a.accessTime == b.accessTime &&
-           a.writeDate == b.writeDate && a.writeTime == b.writeTime;
-}
-
 DWORD Attributes(const std::string& path) { return GetFileAttributesA(path.c_str()); }
 
-bool IsDirectoryAt(const std::string& path)
+int RunCommand(int (*command)(int, char**), const CScratchDir& dir, std::vector<std::string> args,
+               std::string* out)
 {
-    DWORD a = Attributes(path);
-    return a != INVALID_FILE_ATTRIBUTES && (a & FILE_ATTRIBUTE_DIRECTORY);
-}
-
-std::set<std::string> ListNames(const std::string& dir)
-{
-    std::set<std::string> names;
-    std::string base = dir;
-    if (!base.empty() && base.back() != '\\')
-        base += '\\';
-    WIN32_FIND_DATAA fd;
-    HANDLE h = FindFirstFileA((base + "*").c_str(), &fd);
-    if (h == INVALID_HANDLE_VALUE)
-        return names;
-    do {
-        if (std::strcmp(fd.cFileName, ".") && std::strcmp(fd.cFileName, ".."))
-            names.insert(fd.cFileName);
-    } while (FindNextFileA(h, &fd));
-    FindClose(h);
-    return names;
-}
-
-static void ListTreeInto(const std::string& base, const std::string& rel, std::set<std::string>& out)
-{
-    for (const std::string& name : ListNames(base + rel)) {
-        std::string path = rel + name;
-        if (IsDirectoryAt(base + path)) {
-            out.insert(path + "\\");
-            ListTreeInto(base, path + "\\", out);
-        } else {
-            out.insert(path);
-        }
+    std::vector<char*> argv;
+    for (std::string& a : args)
+        argv.push_back(&a[0]);
+    CStdoutCapture capture(dir / "stdout.txt");
+    int code = command((int)argv.size(), argv.data());
+    std::string text = capture.Text();
+    if (out) {
+        out->clear();
+        for (char c : text)
+            if (c != '\r')
+                *out += c;
     }
+    return code;
 }
 
-std::set<std::string> ListTree(const std::string& dir)
+void SetStamps(const std::string& path, int days)
 {
-    std::set<std::string> out;
-    std::string base = dir;
-    if (!base.empty() && base.back() != '\\')
-        base += '\\';
-    ListTreeInto(base, "", out);
-    return out;
+    SYSTEMTIME access = {2019, 5, 0, 1, 10, 20, 30, 0};
+    SYSTEMTIME write = {2018, 11, 0, 12, 8, 15, 44, 0};
+    access.wDay = (WORD)(1 + days % 28);
+    write.wDay = (WORD)(1 + (days * 7) % 28);
+    FILETIME localA, localW, a, w;
+    SystemTimeToFileTime(&access, &localA);
+    SystemTimeToFileTime(&write, &localW);
+    LocalFileTimeToFileTime(&localA, &a);
+    LocalFileTimeToFileTime(&localW, &w);
+    HANDLE h = CreateFileA(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                           FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    if (h == INVALID_HANDLE_VALUE) {
+        ADD_FAILURE() << "cannot open " << path;
+        return;
+    }
+    SetFileTime(h, nullptr, &a, &w);
+    CloseHandle(h);
+}
+
+bool CyrillicNamesWork(const CScratchDir& dir)
+{
+    return WriteFileBytes(dir / "Проба", {}) && DeleteFileA((dir / "Проба").c_str());
 }
 
 std::string ParentDir(const std::string& dir)
@@ -205,4 +183,47 @@ std::set<std::string> ValueNames(const std::string& keyPath)
     }
     RegCloseKey(key);
     return names;
+}
+
+void SnapshotKey(const std::string& path, const std::string& rel, KeySnapshot& s)
+{
+    s.keys.insert(rel);
+    for (const std::string& name : ValueNames(path)) {
+        DWORD type = 0;
+        Bytes data;
+        QueryValue(path, name, type, data);
+        s.values[rel][name] = {type, data};
+    }
+    DWORD type = 0;
+    Bytes data;
+    if (QueryValue(path, "", type, data))
+        s.values[rel][""] = {type, data};
+    for (const std::string& sub : SubkeyNames(path))
+        SnapshotKey(path + "\\" + sub, rel + "\\" + sub, s);
+}
+
+std::string Describe(const KeySnapshot& s)
+{
+    std::string out;
+    for (const std::string& k : s.keys)
+        out += "K " + k + "\n";
+    for (const auto& k : s.values)
+        for (const auto& v : k.second)
+            out += "V " + k.first + " [" + v.first + "] " + std::to_string(v.second.first) + " " +
+                   Hex(v.second.second, 100000) + "\n";
+    return out;
+}
+
+void Put(const std::string& keyPath, const std::string& name, DWORD type, const Bytes& data)
+{
+    HKEY key;
+    if (RegCreateKeyExA(HKEY_CURRENT_USER, keyPath.c_str(), 0, nullptr, 0, KEY_WRITE, nullptr, &key,
+                        nullptr) != ERROR_SUCCESS) {
+        ADD_FAILURE() << "cannot create " << keyPath;
+        return;
+    }
+    if (RegSetValueExA(key, name.c_str(), 0, type, data.empty() ? nullptr : data.data(),
+                       (DWORD)data.size()) != ERROR_SUCCESS)
+        ADD_FAILURE() << "cannot set " << keyPath << " " << name;
+    RegCloseKey(key);
 }

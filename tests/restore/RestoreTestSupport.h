@@ -1,12 +1,13 @@
 // Helpers shared by the restore tests: restore options set and reset around a
-// test, whole-archive restores with no controls, DOS stamps and attributes of
-// files, directory listings, and a registry subtree of the tests' own.
+// test, whole-archive restores with no controls, attributes of files, and a
+// registry subtree of the tests' own (stamps and listings: ArchiveTestSupport).
 #pragma once
 
 #include "restore/Restore.h"
-#include "tests/restore/ArchiveBuilder.h"
+#include "tests/restore/ArchiveTestSupport.h"
 #include "tests/support/LineRecorder.h"
 
+#include <map>
 #include <set>
 #include <string>
 #include <vector>
@@ -29,16 +30,20 @@ public:
 std::vector<std::string> RestoreWhole(const std::string& archive);
 std::string JoinLines(const std::vector<std::string>& lines);
 
-// The DOS stamps of a file or directory (local time), as an archive stores them.
-bool ReadDosStamp(const std::string& path, DosStamp& stamp);
-bool SameStamp(const DosStamp& a, const DosStamp& b);
 DWORD Attributes(const std::string& path);
-bool IsDirectoryAt(const std::string& path);
 
-// Names in a directory (without "." and ".."), sorted.
-std::set<std::string> ListNames(const std::string& dir);
-// Every path below a directory, relative to it, directories ending in '\'.
-std::set<std::string> ListTree(const std::string& dir);
+// Runs a zmcli subcommand's function in process; what it prints goes to *out
+// without carriage returns.
+int RunCommand(int (*command)(int, char**), const CScratchDir& dir, std::vector<std::string> args,
+               std::string* out = nullptr);
+
+// Gives a file or directory distinct old stamps (local time, even seconds, last
+// access after last write) made from `days`.
+void SetStamps(const std::string& path, int days);
+// Whether the file system here takes Cyrillic names: Wine can give files names
+// outside ASCII only when the Unix locale it runs in has a character set that
+// holds them.
+bool CyrillicNamesWork(const CScratchDir& dir);
 
 // The parent directory of a directory path that ends in a backslash, with its
 // backslash ("C:\a\b\" -> "C:\a\").
@@ -66,3 +71,16 @@ bool KeyExists(const std::string& keyPath);
 // Subkey names and value names of a key below HKEY_CURRENT_USER.
 std::set<std::string> SubkeyNames(const std::string& keyPath);
 std::set<std::string> ValueNames(const std::string& keyPath);
+
+// Every key and value of a subtree below HKEY_CURRENT_USER, by path relative to
+// its top.
+struct KeySnapshot {
+    std::map<std::string, std::map<std::string, std::pair<DWORD, Bytes>>> values;
+    std::set<std::string> keys;
+};
+void SnapshotKey(const std::string& path, const std::string& rel, KeySnapshot& s);
+// One line per key and per value (type and data in hex), for comparing.
+std::string Describe(const KeySnapshot& s);
+// Creates the key below HKEY_CURRENT_USER if needed and sets the value; a test
+// failure when either fails.
+void Put(const std::string& keyPath, const std::string& name, DWORD type, const Bytes& data);

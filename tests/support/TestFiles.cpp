@@ -3,13 +3,10 @@
 #include <cstdio>
 #include <cstring>
 
-#ifdef _WIN32
-static const char kSep = '\\';
-#else
+#ifndef _WIN32
 #include <dirent.h>
 #include <sys/stat.h>
 #include <unistd.h>
-static const char kSep = '/';
 #endif
 
 CScratchDir::CScratchDir()
@@ -31,7 +28,7 @@ CScratchDir::CScratchDir()
 #else
         if (mkdir(name, 0755) == 0) {
 #endif
-            m_path = std::string(name) + kSep;
+            m_path = std::string(name) + kPathSeparator;
             return;
         }
     }
@@ -42,7 +39,7 @@ CScratchDir::~CScratchDir() { RemoveTree(m_path); }
 void EmptyTree(const std::string& path)
 {
     std::string dir = path;
-    if (!dir.empty() && dir.back() == kSep)
+    if (!dir.empty() && dir.back() == kPathSeparator)
         dir.pop_back();
 #ifdef _WIN32
     WIN32_FIND_DATAA fd;
@@ -82,7 +79,7 @@ void RemoveTree(const std::string& path)
 {
     EmptyTree(path);
     std::string dir = path;
-    if (!dir.empty() && dir.back() == kSep)
+    if (!dir.empty() && dir.back() == kPathSeparator)
         dir.pop_back();
 #ifdef _WIN32
     SetFileAttributesA(dir.c_str(), FILE_ATTRIBUTE_NORMAL);
