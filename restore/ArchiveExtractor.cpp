@@ -82,7 +82,7 @@ void CArchiveExtractor::Problem(const std::string& text)
 void CArchiveExtractor::Damaged(const ArchiveDamage& damage)
 {
     m_bDamaged = true;
-    Line(DamageLine(damage));
+    Line(damage.Line());
 }
 
 bool CArchiveExtractor::Decoded(CRecordWalker& walker, const ArchiveRecord& record,
@@ -91,14 +91,9 @@ bool CArchiveExtractor::Decoded(CRecordWalker& walker, const ArchiveRecord& reco
     const std::string place = Printable(walker.PlaceOf(record));
     switch (status) {
     case CBlockDecoder::DECODED: return true;
-    case CBlockDecoder::DAMAGED: {
-        ArchiveDamage damage;
-        damage.offset = record.offset;
-        damage.place = walker.PlaceOf(record);
-        damage.what = m_decoder.Damage();
-        Damaged(damage);
+    case CBlockDecoder::DAMAGED:
+        Damaged(ArchiveDamage(record.offset, walker.PlaceOf(record), m_decoder.Damage()));
         return false;
-    }
     case CBlockDecoder::NO_MEMORY: Problem("no memory for " + place); return false;
     default: Problem("cannot write " + place); return false;
     }
@@ -124,10 +119,7 @@ CArchiveExtractor::Result CArchiveExtractor::Extract(const char* archivePath)
         CRecordWalker walker(reader, header);
         walker.Walk(*this);
     } else {
-        ArchiveDamage damage;
-        damage.offset = ARCHIVE_MAGIC_SIZE;
-        damage.what = "the archive ends inside its header";
-        Damaged(damage);
+        Damaged(ArchiveDamage(ARCHIVE_MAGIC_SIZE, "", "the archive ends inside its header"));
     }
     reader.Close();
 

@@ -14,17 +14,13 @@ CArchiveVerifier::CArchiveVerifier(CJobOutput& out, bool verbose)
 void CArchiveVerifier::Report(unsigned long long offset, const std::string& place,
                               const std::string& what)
 {
-    ArchiveDamage damage;
-    damage.offset = offset;
-    damage.place = place;
-    damage.what = what;
-    Damaged(damage);
+    Damaged(ArchiveDamage(offset, place, what));
 }
 
 void CArchiveVerifier::Damaged(const ArchiveDamage& damage)
 {
     m_nDamaged++;
-    m_out.AddLine(DamageLine(damage).c_str());
+    m_out.AddLine(damage.Line().c_str());
 }
 
 CArchiveVerifier::Result CArchiveVerifier::Verify(const char* path)

@@ -5,14 +5,14 @@
 #include <cstdio>
 #include <new>
 
-std::string DamageLine(const ArchiveDamage& damage)
+std::string ArchiveDamage::Line() const
 {
-    char offset[32];
-    std::snprintf(offset, sizeof offset, "%llu", damage.offset);
-    std::string line = std::string("damaged at ") + offset;
-    if (!damage.place.empty())
-        line += " (" + Printable(damage.place) + ")";
-    return line + ": " + damage.what;
+    char at[32];
+    std::snprintf(at, sizeof at, "%llu", offset);
+    std::string line = std::string("damaged at ") + at;
+    if (!place.empty())
+        line += " (" + Printable(place) + ")";
+    return line + ": " + what;
 }
 
 CRecordWalker::CRecordWalker(CArchiveReader& reader, const ArchiveHeader& header)
@@ -69,11 +69,7 @@ bool CRecordWalker::Damage(CRecordVisitor& visitor, unsigned long long offset,
                            const std::string& place, const std::string& what)
 {
     m_reader.m_bDamaged = true;
-    ArchiveDamage damage;
-    damage.offset = offset;
-    damage.place = place;
-    damage.what = what;
-    visitor.Damaged(damage);
+    visitor.Damaged(ArchiveDamage(offset, place, what));
     return false;
 }
 

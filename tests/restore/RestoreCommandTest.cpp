@@ -6,7 +6,6 @@
 #include "cli/ListCommand.h"
 #include "cli/RestoreCommand.h"
 #include "tests/restore/RestoreTestSupport.h"
-#include "tests/restore/StdoutCapture.h"
 
 #include <gtest/gtest.h>
 
@@ -24,20 +23,12 @@ struct CommandResult {
 };
 
 CommandResult Command(int (*command)(int, char**), const CScratchDir& dir,
-                  std::vector<std::string> args)
+                      std::vector<std::string> args)
 {
-    std::vector<char*> argv;
-    for (std::string& a : args)
-        argv.push_back(&a[0]);
-    CStdoutCapture capture(dir / "stdout.txt");
-    int code = command((int)argv.size(), argv.data());
-    std::string out = capture.Text();
-    std::string clean;
-    for (char c : out)
-        if (c != '\r')
-            clean += c;
+    CommandResult r;
+    r.code = RunCommand(command, dir, args, &r.out);
     DeleteFileA((dir / "stdout.txt").c_str());
-    return {code, clean};
+    return r;
 }
 
 std::string Line(const char* text) { return std::string(text) + "\n"; }

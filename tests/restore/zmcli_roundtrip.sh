@@ -1,7 +1,8 @@
-#!/bin/sh
+#!/bin/bash
 # zmcli archive, then removal, then zmcli restore, with the real programs under
-# Wine: a tree (contents, file times) and a registry subtree come back as they were.
-# Usage: zmcli_roundtrip.sh WINE ZMCLI
+# Wine: a tree (contents, file times) and a registry subtree come back as they were;
+# before the removal, zmcli verify and extract on the same archive.
+# Usage: bash zmcli_roundtrip.sh WINE ZMCLI
 set -u
 wine="$1"
 zmcli="$2"
@@ -40,6 +41,26 @@ if ! "$wine" "$zmcli" archive "$archive" -a -t "$src" "HKEY_CURRENT_USER\\Softwa
      </dev/null >"$dir/archive.out" 2>&1; then
   echo "zmcli archive failed"; cat "$dir/archive.out"; exit 1
 fi
+# verify finds the archive whole; extract writes the tree below a folder of its
+# own (drive Z: as out/Z) with the same contents and write times, the key as a
+# REGEDIT4 file.
+if ! "$wine" "$zmcli" verify "$archive" </dev/null >"$dir/verify.out" 2>&1 ||
+   ! grep -q 'bytes checked: the archive is whole' "$dir/verify.out"; then
+  echo "zmcli verify did not find the archive whole"; cat "$dir/verify.out"; fail=1
+fi
+if ! "$wine" "$zmcli" extract "$archive" "$(win "$dir")\\out" -r "$(win "$dir")\\key.reg" \
+     </dev/null >"$dir/extract.out" 2>&1; then
+  echo "zmcli extract failed"; cat "$dir/extract.out"; fail=1
+fi
+copy="$dir/out/Z$dir/src"
+files() { (cd "$1" && find . -printf '%y %P\n' | sort && find . -type f -printf '%P %s %TY-%Tm-%Td %TH:%TM:%TS\n' | sort); }
+if ! diff <(files "$dir/src") <(files "$copy") || ! diff -r "$dir/src" "$copy" >/dev/null; then
+  echo "the extracted tree differs"; fail=1
+fi
+if ! grep -q '"number"=dword:000004d2' "$dir/key.reg"; then
+  echo "the registry file lacks the value"; cat "$dir/key.reg"; fail=1
+fi
+
 rm -rf "$dir/src"
 "$wine" reg delete "$key" /f >/dev/null 2>&1
 
