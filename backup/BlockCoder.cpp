@@ -38,14 +38,8 @@ void CBlockCoder::Clear()
         // stale now; the walk may be waiting for room behind it.
         std::lock_guard<std::mutex> hold(m_lock);
         m_bWalkStop = true;
-        while (!m_queue.empty()) {
-            Job& stale = *m_queue.front();
-            if (stale.done)
-                Release(stale);
-            else if (stale.started)
-                stale.abandoned = true;
-            PopFront();
-        }
+        while (!m_queue.empty())
+            DropFront();
     }
     m_changed.notify_all();
     if (m_walker.joinable())
@@ -131,6 +125,17 @@ void CBlockCoder::PopFront()
     if (m_nNext > 0)
         m_nNext--;
     m_queue.pop_front();
+}
+
+void CBlockCoder::DropFront()
+{
+    // A job in work keeps its bytes until its helper is done with it.
+    Job& stale = *m_queue.front();
+    if (stale.done)
+        Release(stale);
+    else if (stale.started)
+        stale.abandoned = true;
+    PopFront();
 }
 
 void CBlockCoder::Release(Job& job)
@@ -239,14 +244,8 @@ bool CBlockCoder::Take(const std::string& path, Result& result, const volatile B
     if (at == m_queue.size())
         return false;
     // Files queued before it will not be asked for: drop them.
-    for (size_t k = 0; k < at; k++) {
-        Job& stale = *m_queue.front();
-        if (stale.done)
-            Release(stale);
-        else if (stale.started)
-            stale.abandoned = true;
-        PopFront();
-    }
+    for (size_t k = 0; k < at; k++)
+        DropFront();
     std::shared_ptr<Job> job = m_queue.front();
     if (!job->started) {
         // Not begun yet (the cap holds it back): the writer codes it itself.

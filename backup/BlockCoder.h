@@ -87,6 +87,8 @@ private:
     // Under the lock: a job's bytes are no longer held; the front job leaves the queue.
     void Release(Job& job);
     void PopFront();
+    // Under the lock: the front job leaves the queue unasked for.
+    void DropFront();
 
     std::mutex m_lock;
     std::condition_variable m_changed;

@@ -3,17 +3,12 @@
 #include "base/JobState.h"
 #include "cli/CompareCommand.h"
 #include "compare/ReportMemory.h"
+#include "tests/support/OutputCapture.h"
 #include "tests/support/TestFiles.h"
 
-#include <cstdio>
-#include <fcntl.h>
 #ifdef _WIN32
+#include <fcntl.h>
 #include <io.h>
-#define dup _dup
-#define dup2 _dup2
-#define close _close
-#else
-#include <unistd.h>
 #endif
 
 const char* const kHeadings[4] = {
@@ -102,20 +97,12 @@ int RunCompareCommand(std::vector<std::string> args, const std::string& capture,
     std::vector<char*> argv;
     for (std::string& a : args)
         argv.push_back(&a[0]);
-    std::fflush(stdout);
-    int saved = dup(1);
-    FILE* f = std::fopen(capture.c_str(), "wb");
-    dup2(fileno(f), 1);
+    COutputCapture streams(capture, capture + ".err");
     int rc = CompareCommand((int)argv.size(), argv.data());
-    std::fflush(stdout);
-    dup2(saved, 1);
-    close(saved);
-    std::fclose(f);
+    streams.Stop();
 #ifdef _WIN32
-    _setmode(1, _O_TEXT);
+    _setmode(1, _O_TEXT); // the command writes its lines in binary mode
 #endif
-    Bytes out = ReadFileBytes(capture);
-    output->assign(out.begin(), out.end());
+    *output = streams.Out();
     return rc;
 }
-
