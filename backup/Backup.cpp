@@ -699,13 +699,21 @@ void CBackup::WriteValuesAhead(HKEY key, DWORD root, const std::string& path, DW
     };
     std::vector<Read> reads;
     int skipped = 0;
+    // No more is handed over than the threads may hold at once, so that every
+    // value handed over can begin before the first is written.
+    unsigned long long handedOver = 0;
+    size_t tokens = 0;
     for (DWORD index = 0; !Stopped() && skipped < kMaxSkippedInARow; index++) {
         Read read{0, index, ValueData(), std::string()};
         read.result = ReadValue(key, index, read.value);
         if (read.result == 0)
             break;
         skipped = read.result > 0 ? 0 : skipped + 1;
-        if (read.result > 0 && read.value.data.size() >= LARGE_VALUE) {
+        size_t size = read.value.data.size();
+        if (read.result > 0 && size >= LARGE_VALUE && tokens < MAX_VALUES_AHEAD &&
+            handedOver + size <= READ_AHEAD_CAP / 4) {
+            handedOver += size;
+            tokens++;
             // "?" starts no file path: the token cannot meet a file's.
             read.token = "?" + std::to_string(m_nValueTokens++);
             m_pCoder->SubmitData(read.token, read.value.data);

@@ -97,6 +97,8 @@ public:
     enum : DWORD { READ_AHEAD_CAP = 64u << 20 };
     // Values of at least this size are coded on the coding threads.
     enum : DWORD { LARGE_VALUE = 64u << 10 };
+    // At most this many of one key's values are coded ahead.
+    enum { MAX_VALUES_AHEAD = 256 };
 
     // Last overall percentage shown for each kind of step.
     static DWORD s_nLastPercent[3];
