@@ -68,6 +68,17 @@ bool Problems::OnPage(HWND sheet, int control, const char* name)
     return ok;
 }
 
+HWND PastWelcome(HWND sheet, Problems& p, int control, const char* page)
+{
+    if (!sheet) {
+        p.Check(false, "no sheet");
+        return nullptr;
+    }
+    Press(sheet, PSBTN_NEXT);
+    p.OnPage(sheet, control, page);
+    return sheet;
+}
+
 void Problems::ButtonsAre(HWND sheet, const char* expected, const std::string& where)
 {
     bool ok = SheetButtonsBecome(sheet, expected);

@@ -39,6 +39,11 @@ struct Problems {
     void ButtonsAre(HWND sheet, const char* expected, const std::string& where);
 };
 
+// The usual start of a run: the sheet (noted in p when there is none, and
+// then null), moved past its welcome page with Next onto the page that holds
+// control (noted in p when it does not come).
+HWND PastWelcome(HWND sheet, Problems& p, int control, const char* page);
+
 // Types a text into an editable combo box of the current page over what it
 // holds, key by key.
 void TypeInCombo(HWND sheet, int box, const std::string& text);

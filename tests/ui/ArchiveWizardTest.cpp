@@ -79,28 +79,14 @@ std::string Flags()
 
 void SetKey(const std::string& sub, const char* name, const char* value)
 {
-    HKEY key;
-    ASSERT_EQ(::RegCreateKeyExA(HKEY_CURRENT_USER, (std::string(kTestKey) + sub).c_str(), 0, nullptr,
-                                0, KEY_WRITE, nullptr, &key, nullptr),
-              ERROR_SUCCESS);
-    if (name)
-        ::RegSetValueExA(key, name, 0, REG_SZ, (const BYTE*)value, (DWORD)std::strlen(value) + 1);
-    ::RegCloseKey(key);
+    ASSERT_TRUE(SetStringValue(HKEY_CURRENT_USER, std::string(kTestKey) + sub, name, value));
 }
 
 void DeleteKeyTree(const std::string& path) { RemoveKeyTree(HKEY_CURRENT_USER, path); }
 
 std::string KeyValue(const std::string& sub, const char* name)
 {
-    char data[256] = "";
-    DWORD size = sizeof data;
-    HKEY key;
-    if (::RegOpenKeyExA(HKEY_CURRENT_USER, (std::string(kTestKey) + sub).c_str(), 0, KEY_READ, &key) !=
-        ERROR_SUCCESS)
-        return "<no key>";
-    LONG rc = ::RegQueryValueExA(key, name, nullptr, nullptr, (BYTE*)data, &size);
-    ::RegCloseKey(key);
-    return rc == ERROR_SUCCESS ? data : "<no value>";
+    return StringValue(HKEY_CURRENT_USER, std::string(kTestKey) + sub, name);
 }
 
 class ArchiveWizard : public ::testing::Test {
@@ -292,11 +278,9 @@ TEST_F(ArchiveWizard, NamePageProposesTheNextNumberAndNeedsAName)
     Problems p;
     std::string proposed;
     std::thread driver = Driver([&] {
-        HWND s = WaitForWindow(kCaption);
+        HWND s = PastWelcome(WaitForWindow(kCaption), p, IDC_TYPE_NORMAL, "type");
         if (!s)
-            return p.Check(false, "no sheet");
-        Press(s, PSBTN_NEXT);
-        p.OnPage(s, IDC_TYPE_NORMAL, "type");
+            return;
         Press(s, PSBTN_NEXT);
         if (p.OnPage(s, IDC_FILE_NAME, "name")) {
             char text[MAX_PATH] = "";
@@ -322,11 +306,9 @@ TEST_F(ArchiveWizard, CustomArchiveOfCheckedItemsRestoresExactly)
     Problems p;
     std::string archive = dir / "custom.zma";
     std::thread driver = Driver([&] {
-        HWND s = WaitForWindow(kCaption);
+        HWND s = PastWelcome(WaitForWindow(kCaption), p, IDC_TYPE_NORMAL, "type");
         if (!s)
-            return p.Check(false, "no sheet");
-        Press(s, PSBTN_NEXT);
-        p.OnPage(s, IDC_TYPE_NORMAL, "type");
+            return;
         Click(s, IDC_TYPE_CUSTOM);
         Press(s, PSBTN_NEXT);
         p.OnPage(s, IDC_OPTION_FILES, "options");

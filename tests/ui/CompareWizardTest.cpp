@@ -162,11 +162,9 @@ TEST_F(CompareWizard, DifferencesOfRealReportsAreListedCopiedSavedAndArchived)
     std::string listed, logFile = dir / "Logs\\diff.log", archivePath = dir / "backup.zma";
     bool archiveShown = false;
     std::thread driver = Driver([&] {
-        HWND s = WaitForWindow(kCaption);
+        HWND s = PastWelcome(WaitForWindow(kCaption), p, IDC_COMPARE_FIRST, "selection");
         if (!s)
-            return p.Check(false, "no sheet");
-        Press(s, PSBTN_NEXT);
-        p.OnPage(s, IDC_COMPARE_FIRST, "selection");
+            return;
         // A full path is used as it stands.
         TypeInCombo(s, IDC_COMPARE_FIRST, dir / "Reports\\before.zmr");
         Pick(s, IDC_COMPARE_SECOND, "after.zmr");
@@ -249,11 +247,9 @@ TEST_F(CompareWizard, AnEmptyListSavesAnEmptyFile)
     Problems p;
     std::string logFile = dir / "Logs\\empty.log";
     std::thread driver = Driver([&] {
-        HWND s = WaitForWindow(kCaption);
+        HWND s = PastWelcome(WaitForWindow(kCaption), p, IDC_COMPARE_FIRST, "selection");
         if (!s)
-            return p.Check(false, "no sheet");
-        Press(s, PSBTN_NEXT);
-        p.OnPage(s, IDC_COMPARE_FIRST, "selection");
+            return;
         TypeInCombo(s, IDC_COMPARE_FIRST, "one.zmr");
         TypeInCombo(s, IDC_COMPARE_SECOND, "two.zmr");
         Press(s, PSBTN_NEXT);
@@ -284,11 +280,9 @@ TEST_F(CompareWizard, AReportChosenInAnotherFolderMovesBothNamesThere)
     Problems p;
     std::string second, firstList;
     std::thread driver = Driver([&] {
-        HWND s = WaitForWindow(kCaption);
+        HWND s = PastWelcome(WaitForWindow(kCaption), p, IDC_COMPARE_FIRST, "selection");
         if (!s)
-            return p.Check(false, "no sheet");
-        Press(s, PSBTN_NEXT);
-        p.OnPage(s, IDC_COMPARE_FIRST, "selection");
+            return;
         HWND page = CurrentPage(s);
         ::PostMessageA(::GetDlgItem(page, IDC_COMPARE_SECOND_BROWSE), BM_CLICK, 0, 0);
         p.Check(AnswerFileDialog("Открытие файла с отчетом", dir / "elsewhere\\two.zmr"),

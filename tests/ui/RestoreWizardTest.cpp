@@ -59,25 +59,12 @@ std::string Outline(HWND tree, HTREEITEM parent)
 
 void SetValue(const std::string& sub, const char* name, const char* value)
 {
-    HKEY key;
-    ASSERT_EQ(::RegCreateKeyExA(HKEY_CURRENT_USER, (std::string(kTestKey) + sub).c_str(), 0, nullptr, 0,
-                                KEY_WRITE, nullptr, &key, nullptr),
-              ERROR_SUCCESS);
-    ::RegSetValueExA(key, name, 0, REG_SZ, (const BYTE*)value, (DWORD)std::strlen(value) + 1);
-    ::RegCloseKey(key);
+    ASSERT_TRUE(SetStringValue(HKEY_CURRENT_USER, std::string(kTestKey) + sub, name, value));
 }
 
 std::string GetValue(const std::string& sub, const char* name)
 {
-    char data[256] = "";
-    DWORD size = sizeof data;
-    HKEY key;
-    if (::RegOpenKeyExA(HKEY_CURRENT_USER, (std::string(kTestKey) + sub).c_str(), 0, KEY_READ, &key) !=
-        ERROR_SUCCESS)
-        return "<no key>";
-    LONG rc = ::RegQueryValueExA(key, name, nullptr, nullptr, (BYTE*)data, &size);
-    ::RegCloseKey(key);
-    return rc == ERROR_SUCCESS ? data : "<no value>";
+    return StringValue(HKEY_CURRENT_USER, std::string(kTestKey) + sub, name);
 }
 
 class RestoreWizard : public ::testing::Test {
@@ -171,11 +158,9 @@ TEST_F(RestoreWizard, ContentsTreesShowTheArchiveAndTicksBecomeSelections)
     Problems p;
     std::string files, keys, jobAll, jobSiblings;
     std::thread driver = Driver([&] {
-        HWND s = WaitForWindow(kCaption);
+        HWND s = PastWelcome(WaitForWindow(kCaption), p, IDC_RESTORE_ARCHIVE_NAME, "archive");
         if (!s)
-            return p.Check(false, "no sheet");
-        Press(s, PSBTN_NEXT);
-        p.OnPage(s, IDC_RESTORE_ARCHIVE_NAME, "archive");
+            return;
         TypeInCombo(s, IDC_RESTORE_ARCHIVE_NAME, "a.zma");
         Press(s, PSBTN_NEXT);
         if (!p.OnPage(s, IDC_FOLDER_TREE, "contents"))
@@ -245,11 +230,9 @@ TEST_F(RestoreWizard, ARegistryOnlyArchiveShowsADisabledEmptyFileTree)
     CRestoreSheet sheet;
     Problems p;
     std::thread driver = Driver([&] {
-        HWND s = WaitForWindow(kCaption);
+        HWND s = PastWelcome(WaitForWindow(kCaption), p, IDC_RESTORE_ARCHIVE_NAME, "archive");
         if (!s)
-            return p.Check(false, "no sheet");
-        Press(s, PSBTN_NEXT);
-        p.OnPage(s, IDC_RESTORE_ARCHIVE_NAME, "archive");
+            return;
         TypeInCombo(s, IDC_RESTORE_ARCHIVE_NAME, "r.zma");
         Press(s, PSBTN_NEXT);
         if (p.OnPage(s, IDC_FOLDER_TREE, "contents")) {
@@ -272,11 +255,9 @@ TEST_F(RestoreWizard, RestoreTypesSetTheOptionsAndOnlyAHandTickWarns)
     Problems p;
     std::string warning;
     std::thread driver = Driver([&] {
-        HWND s = WaitForWindow(kCaption);
+        HWND s = PastWelcome(WaitForWindow(kCaption), p, IDC_RESTORE_ARCHIVE_NAME, "archive");
         if (!s)
-            return p.Check(false, "no sheet");
-        Press(s, PSBTN_NEXT);
-        p.OnPage(s, IDC_RESTORE_ARCHIVE_NAME, "archive");
+            return;
         TypeInCombo(s, IDC_RESTORE_ARCHIVE_NAME, "a.zma");
         Press(s, PSBTN_NEXT);
         p.OnPage(s, IDC_FOLDER_TREE, "contents");
@@ -328,11 +309,9 @@ TEST_F(RestoreWizard, ATreeAndARegistrySubtreeComeBackExactly)
     CRestoreSheet sheet;
     Problems p;
     std::thread driver = Driver([&] {
-        HWND s = WaitForWindow(kCaption);
+        HWND s = PastWelcome(WaitForWindow(kCaption), p, IDC_RESTORE_ARCHIVE_NAME, "archive");
         if (!s)
-            return p.Check(false, "no sheet");
-        Press(s, PSBTN_NEXT);
-        p.OnPage(s, IDC_RESTORE_ARCHIVE_NAME, "archive");
+            return;
         TypeInCombo(s, IDC_RESTORE_ARCHIVE_NAME, archive); // a full path, used as it stands
         Press(s, PSBTN_NEXT);
         if (!p.OnPage(s, IDC_FOLDER_TREE, "contents"))
@@ -412,11 +391,9 @@ TEST_F(RestoreWizard, AnArchiveChosenInAnotherFolderIsListedAndRead)
     Problems p;
     std::string list, top;
     std::thread driver = Driver([&] {
-        HWND s = WaitForWindow(kCaption);
+        HWND s = PastWelcome(WaitForWindow(kCaption), p, IDC_RESTORE_ARCHIVE_NAME, "archive");
         if (!s)
-            return p.Check(false, "no sheet");
-        Press(s, PSBTN_NEXT);
-        p.OnPage(s, IDC_RESTORE_ARCHIVE_NAME, "archive");
+            return;
         HWND page = CurrentPage(s);
         ::PostMessageA(::GetDlgItem(page, IDC_FILE_BROWSE), BM_CLICK, 0, 0);
         p.Check(AnswerFileDialog("Открытие архива", dir / "elsewhere\\moved.zma"), "the open dialog answered");

@@ -130,11 +130,9 @@ TEST_F(ScanWizard, CustomPagesFollowTheirBoxesAndAgreeWithTheFlags)
     CScanSheet sheet;
     Problems p;
     std::thread driver = Driver([&] {
-        HWND s = WaitForWindow(kCaption);
+        HWND s = PastWelcome(WaitForWindow(kCaption), p, IDC_SCAN_TYPE_NORMAL, "type");
         if (!s)
-            return p.Check(false, "no sheet");
-        Press(s, PSBTN_NEXT);
-        p.OnPage(s, IDC_SCAN_TYPE_NORMAL, "type");
+            return;
         p.Check(::IsDlgButtonChecked(CurrentPage(s), IDC_SCAN_TYPE_NORMAL) == BST_CHECKED, "normal first");
         Click(s, IDC_SCAN_TYPE_CUSTOM);
         Press(s, PSBTN_NEXT);
@@ -225,11 +223,9 @@ TEST_F(ScanWizard, CustomScanOfATreeAndARegistryRootIsReadBack)
     Problems p;
     std::string reportPath = dir / "custom.zmr";
     std::thread driver = Driver([&] {
-        HWND s = WaitForWindow(kCaption);
+        HWND s = PastWelcome(WaitForWindow(kCaption), p, IDC_SCAN_TYPE_NORMAL, "type");
         if (!s)
-            return p.Check(false, "no sheet");
-        Press(s, PSBTN_NEXT);
-        p.OnPage(s, IDC_SCAN_TYPE_NORMAL, "type");
+            return;
         Click(s, IDC_SCAN_TYPE_CUSTOM);
         Press(s, PSBTN_NEXT);
         p.OnPage(s, IDC_SCAN_DIRECTORIES, "options");
@@ -294,11 +290,9 @@ TEST_F(ScanWizard, CancelDuringAScanLeavesNoReport)
     Problems p;
     std::string reportPath = dir / "cancelled.zmr";
     std::thread driver = Driver([&] {
-        HWND s = WaitForWindow(kCaption);
+        HWND s = PastWelcome(WaitForWindow(kCaption), p, IDC_SCAN_TYPE_NORMAL, "type");
         if (!s)
-            return p.Check(false, "no sheet");
-        Press(s, PSBTN_NEXT);
-        p.OnPage(s, IDC_SCAN_TYPE_NORMAL, "type");
+            return;
         Click(s, IDC_SCAN_TYPE_REDUCED);
         Press(s, PSBTN_NEXT);
         p.OnPage(s, IDC_FILE_NAME, "report file");
