@@ -173,10 +173,7 @@ int CCompareCore::Run(CReportSource* pReport1, const char* path1, CReportSource*
         std::memcpy(t, m_flags1, 8);
         std::memcpy(m_flags1, m_flags2, 8);
         std::memcpy(m_flags2, t, 8);
-        WORD w[8];
-        std::memcpy(w, time1, sizeof w);
-        std::memcpy(time1, time2, sizeof w);
-        std::memcpy(time2, w, sizeof w);
+        std::swap(time1, time2);
     }
     if (!m_observers.empty()) {
         ReportHeader older, newer;

@@ -115,24 +115,20 @@ void CRegistryDiff::AddSteps(const Root& root, const std::vector<Key>& from, con
         auto before = had.find(Folded(k.path));
         const Key* old = before == had.end() ? nullptr : before->second;
         std::vector<Step> changes;
+        std::map<std::string, const Value*> oldValues, now;
+        if (old)
+            for (const Value& o : old->values)
+                oldValues[Folded(o.name)] = &o;
         for (const Value& v : k.values) {
-            const Value* was = nullptr;
-            if (old)
-                for (const Value& o : old->values)
-                    if (Folded(o.name) == Folded(v.name))
-                        was = &o;
-            if (!was || !SameValue(*was, v))
+            now[Folded(v.name)] = &v;
+            auto was = oldValues.find(Folded(v.name));
+            if (was == oldValues.end() || !SameValue(*was->second, v))
                 changes.push_back({Step::SET_VALUE, std::string(), &v});
         }
-        if (old) {
-            for (const Value& o : old->values) {
-                bool kept = false;
-                for (const Value& v : k.values)
-                    kept = kept || Folded(o.name) == Folded(v.name);
-                if (!kept)
+        if (old)
+            for (const Value& o : old->values)
+                if (!now.count(Folded(o.name)))
                     changes.push_back({Step::DELETE_VALUE, std::string(), &o});
-            }
-        }
         // A new key is written even without values, so that it is created.
         if (!old || !changes.empty()) {
             steps.push_back({Step::KEY, FullPath(root.name, k.path), nullptr});
