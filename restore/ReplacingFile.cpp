@@ -1,5 +1,7 @@
 #include "restore/ReplacingFile.h"
 
+#include "base/RootKeys.h"
+
 #include <cstdio>
 
 namespace {
@@ -11,40 +13,92 @@ std::string FolderOf(const std::string& path)
     return cut == std::string::npos ? std::string() : path.substr(0, cut + 1);
 }
 
-bool Move(const char* from, const char* to, bool replace)
+// A name in the folder that nothing has yet ("~zm00042.tmp"); with a handle, the
+// file is created under it (write access, no sharing), else only the name is
+// found. "" when none can be had.
+std::string FreeName(const std::string& folder, HANDLE* handle)
 {
-    if (MoveFileExA(from, to, replace ? MOVEFILE_REPLACE_EXISTING : 0))
-        return true;
-#ifdef _WIN32
-    // Windows 95, 98 and ME have no MoveFileEx: a plain move, which never replaces,
-    // after the target is removed when it is to be replaced.
-    if (GetLastError() == ERROR_CALL_NOT_IMPLEMENTED) {
-        if (replace)
-            DeleteFileA(to);
-        return MoveFileA(from, to) != FALSE;
+    static unsigned s_counter = 0;
+    for (int attempt = 0; attempt < 1000; attempt++) {
+        char name[32];
+        std::snprintf(name, sizeof name, "~zm%05u.tmp", s_counter++ % 100000u);
+        std::string path = folder + name;
+        if (!handle) {
+            if (GetFileAttributesA(path.c_str()) == INVALID_FILE_ATTRIBUTES)
+                return path;
+            continue;
+        }
+        *handle = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
+        if (*handle != INVALID_HANDLE_VALUE)
+            return path;
+        DWORD error = GetLastError();
+        if (error != ERROR_FILE_EXISTS && error != ERROR_ALREADY_EXISTS)
+            return std::string();
     }
-#endif
-    return false;
+    return std::string();
 }
 
-// Renames over the target. On Windows a read-only target cannot be replaced: it
-// loses the attribute first and gets it back when the rename fails.
-bool Rename(const char* from, const char* to, bool replace)
+#ifdef _WIN32
+// Windows 95, 98 and ME: the old file steps aside, the new one moves in, and the
+// old one goes only then; when the new one cannot move in, the old one comes back.
+bool ReplaceByMovingAside(const std::string& from, const std::string& to)
+{
+    const std::string aside = FreeName(FolderOf(to), nullptr);
+    if (aside.empty() || !MoveFileA(to.c_str(), aside.c_str()))
+        return false;
+    if (!MoveFileA(from.c_str(), to.c_str())) {
+        MoveFileA(aside.c_str(), to.c_str());
+        return false;
+    }
+    DeleteFileA(aside.c_str());
+    return true;
+}
+
+bool OnWindows9x()
+{
+    static const bool s_9x = RunningOsFamily() == OS_WIN9X;
+    return s_9x;
+}
+#endif
+
+bool Move(const std::string& from, const std::string& to, bool replace, bool exists)
 {
 #ifdef _WIN32
-    DWORD old = replace ? GetFileAttributesA(to) : INVALID_FILE_ATTRIBUTES;
-    bool readOnly = old != INVALID_FILE_ATTRIBUTES && (old & FILE_ATTRIBUTE_READONLY) &&
-                    !(old & FILE_ATTRIBUTE_DIRECTORY);
-    if (readOnly)
-        SetFileAttributesA(to, old & ~FILE_ATTRIBUTE_READONLY);
-    if (Move(from, to, replace))
-        return true;
-    if (readOnly)
-        SetFileAttributesA(to, old);
-    return false;
+    if (!OnWindows9x()) {
+        if (MoveFileExA(from.c_str(), to.c_str(), replace ? MOVEFILE_REPLACE_EXISTING : 0))
+            return true;
+        if (GetLastError() != ERROR_CALL_NOT_IMPLEMENTED)
+            return false;
+    }
+    // A plain move never replaces.
+    if (replace && exists)
+        return ReplaceByMovingAside(from, to);
+    return MoveFileA(from.c_str(), to.c_str()) != FALSE;
 #else
-    return Move(from, to, replace);
+    (void)exists;
+    return MoveFileExA(from.c_str(), to.c_str(), replace ? MOVEFILE_REPLACE_EXISTING : 0) != FALSE;
 #endif
+}
+
+// Renames over the target. On Windows a read-only, hidden or system target cannot
+// be replaced: it loses its attributes first and gets them back when the rename
+// fails.
+bool Rename(const std::string& from, const std::string& to, bool replace)
+{
+    DWORD old = GetFileAttributesA(to.c_str());
+    const bool exists = old != INVALID_FILE_ATTRIBUTES;
+    if (exists && (old & FILE_ATTRIBUTE_DIRECTORY))
+        return false;
+    const DWORD kBlocking = FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM;
+    const bool cleared = replace && exists && (old & kBlocking);
+    if (cleared)
+        SetFileAttributesA(to.c_str(), FILE_ATTRIBUTE_NORMAL);
+    if (Move(from, to, replace, exists))
+        return true;
+    if (cleared)
+        SetFileAttributesA(to.c_str(), old);
+    return false;
 }
 
 } // namespace
@@ -59,23 +113,8 @@ CReplacingFile::~CReplacingFile() { Discard(); }
 bool CReplacingFile::Create()
 {
     Discard();
-    const std::string folder = FolderOf(m_target);
-    static unsigned s_counter = 0;
-    for (int attempt = 0; attempt < 1000; attempt++) {
-        char name[32];
-        std::snprintf(name, sizeof name, "~zm%05u.tmp", s_counter++ % 100000u);
-        std::string temp = folder + name;
-        m_hFile = CreateFileA(temp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
-                              FILE_ATTRIBUTE_NORMAL, nullptr);
-        if (m_hFile != INVALID_HANDLE_VALUE) {
-            m_temp = temp;
-            return true;
-        }
-        DWORD error = GetLastError();
-        if (error != ERROR_FILE_EXISTS && error != ERROR_ALREADY_EXISTS)
-            return false;
-    }
-    return false;
+    m_temp = FreeName(FolderOf(m_target), &m_hFile);
+    return !m_temp.empty();
 }
 
 bool CReplacingFile::Write(const void* data, DWORD size)
@@ -101,7 +140,7 @@ bool CReplacingFile::Commit(bool replace, bool readOnly, const FILETIME* access,
             attributes = 0;
         SetFileAttributesA(m_temp.c_str(), (attributes & ~FILE_ATTRIBUTE_NORMAL) | FILE_ATTRIBUTE_READONLY);
     }
-    if (Rename(m_temp.c_str(), m_target.c_str(), replace)) {
+    if (Rename(m_temp, m_target, replace)) {
         m_temp.clear();
         return true;
     }

@@ -3,6 +3,7 @@
 #include "base/FileNames.h"
 #include "base/JobState.h"
 #include "restore/ArchiveNames.h"
+#include "restore/ReplacingFile.h"
 #include "scan/Scan.h"
 
 #include <cstdio>
@@ -442,21 +443,32 @@ void CRestore::RestoreFileData(const FileRecordHead& head, const char* fullPath)
         }
     }
     if (write) {
+        // The decoding goes to a file of its own beside the target, which takes
+        // the target's place only when it is whole: a damaged block, a cancel or
+        // a failed write leave what is on the disk as it was.
         static const BYTE kNoCode[1] = {0};
-        SetFileAttributesA(fullPath, FILE_ATTRIBUTE_NORMAL);
-        ExpandToFile(code ? code : kNoCode, codeSize, fullPath, plainSize);
+        CReplacingFile out(fullPath);
+        if (!out.Create()) {
+            FreeBlock(code);
+            AddLine(kWriteFailed + Printable(fullPath, std::strlen(fullPath)));
+            return;
+        }
+        ExpandToHandle(code ? code : kNoCode, codeSize, out.Handle(), plainSize);
         FreeBlock(code);
         if (m_bCancel)
-            return; // the partly written file is gone
+            return;
         if (m_bWriteError) {
             AddLine(kWriteFailed + Printable(fullPath, std::strlen(fullPath)));
             return;
         }
         if (m_nOut != plainSize) {
-            // The code does not decode to the size the record gives: what was
-            // written is not the file that was archived.
-            DeleteFileA(fullPath);
+            // The code does not decode to the size the record gives: what came
+            // out is not the file that was archived.
             ReportDamage();
+            return;
+        }
+        if (!out.Commit(true, false, nullptr, nullptr)) {
+            AddLine(kWriteFailed + Printable(fullPath, std::strlen(fullPath)));
             return;
         }
     } else {

@@ -2,6 +2,7 @@
 #include "app/MainWnd.h"
 #include "res/resource.h"
 #include "tests/app/WindowTestSupport.h"
+#include "tests/support/ChildProcess.h"
 #include "tests/support/TestFiles.h"
 
 #include <gtest/gtest.h>

@@ -3,6 +3,7 @@
 #include "res/resource.h"
 #include "tests/app/MainWindowFixture.h"
 #include "tests/app/WindowTestSupport.h"
+#include "tests/support/ChildProcess.h"
 
 #include <gtest/gtest.h>
 

@@ -21,6 +21,7 @@ public:
     int throwAtLine = -1;  // AddLine of this index throws std::bad_alloc
     std::function<void(int line, int image)> onImage;
     std::function<void(const std::string& item)> onItem; // after the item is kept
+    std::function<void(int tenths)> onProgress;          // each item-progress step
 
     void AddLine(const char* text, int = NO_IMAGE) override
     {
@@ -40,6 +41,11 @@ public:
         items.push_back(text);
         if (onItem)
             onItem(items.back());
+    }
+    void SetItemProgress(int tenths) override
+    {
+        if (onProgress)
+            onProgress(tenths);
     }
     void JobEnded(bool ok) override
     {
