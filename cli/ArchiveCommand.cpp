@@ -67,6 +67,19 @@ struct ChildRun {
     unsigned long long peakBytes; // the child's peak working set
 };
 
+// The process-status library is not on Windows 95/98/ME (nor on NT 4 without
+// its redistributable): looked up at run time; without it no peak is known.
+typedef BOOL(WINAPI* MemoryInfoFunc)(HANDLE, PPROCESS_MEMORY_COUNTERS, DWORD);
+
+MemoryInfoFunc MemoryInfo()
+{
+    static MemoryInfoFunc func = [] {
+        HMODULE psapi = LoadLibraryA("psapi.dll");
+        return psapi ? (MemoryInfoFunc)(void*)GetProcAddress(psapi, "GetProcessMemoryInfo") : nullptr;
+    }();
+    return func;
+}
+
 // Runs "zmcli archive OUT -j N TREE\" in a process of its own; its time and peak memory.
 ChildRun ArchiveInChild(const std::string& out, unsigned threads, const std::string& tree)
 {
@@ -89,10 +102,11 @@ ChildRun ArchiveInChild(const std::string& out, unsigned threads, const std::str
             return;
         // The peak is asked for while the child runs: an ended process has
         // no counters left everywhere.
+        MemoryInfoFunc memoryInfo = MemoryInfo();
         do {
             PROCESS_MEMORY_COUNTERS pmc = {};
             pmc.cb = sizeof pmc;
-            if (GetProcessMemoryInfo(pi.hProcess, &pmc, sizeof pmc)) {
+            if (memoryInfo && memoryInfo(pi.hProcess, &pmc, sizeof pmc)) {
                 SIZE_T peak = pmc.PeakWorkingSetSize > pmc.WorkingSetSize ? pmc.PeakWorkingSetSize : pmc.WorkingSetSize;
                 run.peakBytes = peak > run.peakBytes ? peak : run.peakBytes;
             }
