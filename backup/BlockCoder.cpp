@@ -2,8 +2,7 @@
 
 #include "base/FileNames.h"
 #include "compress/Compress.h"
-
-#include <chrono>
+#include "framework/SingleLock.h"
 
 CBlockCoder::CBlockCoder(unsigned helpers, unsigned long long cap, unsigned long long largest)
     : m_nNext(0), m_nHeld(0), m_nPeakHeld(0), m_nCap(cap), m_nLargest(largest), m_bStop(false),
@@ -13,22 +12,23 @@ CBlockCoder::CBlockCoder(unsigned helpers, unsigned long long cap, unsigned long
         helpers = 1;
     m_cancels.assign(helpers, nullptr);
     for (unsigned k = 0; k < helpers; k++)
-        m_threads.emplace_back([this] { HelperLoop(); });
+        if (std::unique_ptr<CWorkerThread> t = StartWorker([this] { HelperLoop(); }))
+            m_threads.push_back(std::move(t));
 }
 
 CBlockCoder::~CBlockCoder()
 {
     {
-        std::lock_guard<std::mutex> hold(m_lock);
+        CSingleLock hold(&m_lock);
         m_bStop = true;
         for (volatile BYTE* c : m_cancels)
             if (c)
                 *c = 1;
     }
-    m_changed.notify_all();
+    m_changed.NotifyAll();
     Clear();
-    for (std::thread& t : m_threads)
-        t.join();
+    for (std::unique_ptr<CWorkerThread>& t : m_threads)
+        t->Join();
 }
 
 void CBlockCoder::Clear()
@@ -36,22 +36,24 @@ void CBlockCoder::Clear()
     {
         // Whatever the last walk queued and the writer did not ask for is
         // stale now; the walk may be waiting for room behind it.
-        std::lock_guard<std::mutex> hold(m_lock);
+        CSingleLock hold(&m_lock);
         m_bWalkStop = true;
         while (!m_queue.empty())
             DropFront();
     }
-    m_changed.notify_all();
-    if (m_walker.joinable())
-        m_walker.join();
-    std::lock_guard<std::mutex> hold(m_lock);
+    m_changed.NotifyAll();
+    if (m_walker) {
+        m_walker->Join();
+        m_walker.reset();
+    }
+    CSingleLock hold(&m_lock);
     m_bWalkStop = false;
 }
 
 void CBlockCoder::QueueTree(const std::string& dir)
 {
     Clear();
-    m_walker = std::thread([this, dir] { Walk(dir); });
+    m_walker = StartWorker([this, dir] { Walk(dir); });
 }
 
 void CBlockCoder::Walk(const std::string& dir)
@@ -71,7 +73,7 @@ void CBlockCoder::Walk(const std::string& dir)
             Submit(full, ((unsigned long long)fd.nFileSizeHigh << 32) | fd.nFileSizeLow);
         else if (!(fd.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT))
             Walk(full + "\\");
-        std::lock_guard<std::mutex> hold(m_lock);
+        CSingleLock hold(&m_lock);
         if (m_bStop || m_bWalkStop)
             break;
     } while (FindNextFileA(find, &fd));
@@ -109,14 +111,14 @@ void CBlockCoder::SubmitData(const std::string& name, const std::vector<BYTE>& d
 void CBlockCoder::Queue(const std::shared_ptr<Job>& job)
 {
     {
-        std::unique_lock<std::mutex> hold(m_lock);
-        m_changed.wait(hold,
-                       [&] { return m_bStop || m_bWalkStop || m_queue.size() - m_nNext < QUEUE_AHEAD; });
+        CSingleLock hold(&m_lock);
+        while (!m_bStop && !m_bWalkStop && m_queue.size() - m_nNext >= QUEUE_AHEAD)
+            m_changed.Wait(m_lock);
         if (m_bStop || m_bWalkStop)
             return;
         m_queue.push_back(job);
     }
-    m_changed.notify_all();
+    m_changed.NotifyAll();
 }
 
 void CBlockCoder::PopFront()
@@ -141,7 +143,7 @@ void CBlockCoder::DropFront()
 void CBlockCoder::Release(Job& job)
 {
     m_nHeld -= job.weight;
-    m_changed.notify_all();
+    m_changed.NotifyAll();
 }
 
 void CBlockCoder::HelperLoop()
@@ -150,7 +152,7 @@ void CBlockCoder::HelperLoop()
     CCompress coder;
     size_t index;
     {
-        std::lock_guard<std::mutex> hold(m_lock);
+        CSingleLock hold(&m_lock);
         for (index = 0; index < m_cancels.size() && m_cancels[index]; index++) {
         }
         m_cancels[index] = &coder.m_bCancel;
@@ -160,13 +162,12 @@ void CBlockCoder::HelperLoop()
     for (;;) {
         std::shared_ptr<Job> job;
         {
-            std::unique_lock<std::mutex> hold(m_lock);
+            CSingleLock hold(&m_lock);
             // The next job starts when its bytes fit under the cap, or when
             // nothing else is held (so that a large file is never stuck).
-            m_changed.wait(hold, [&] {
-                return m_bStop || (m_nNext < m_queue.size() &&
-                                   (m_nHeld == 0 || m_nHeld + m_queue[m_nNext]->weight <= m_nCap));
-            });
+            while (!m_bStop && !(m_nNext < m_queue.size() &&
+                                 (m_nHeld == 0 || m_nHeld + m_queue[m_nNext]->weight <= m_nCap)))
+                m_changed.Wait(m_lock);
             if (m_bStop)
                 break;
             job = m_queue[m_nNext++];
@@ -176,13 +177,13 @@ void CBlockCoder::HelperLoop()
                 m_nPeakHeld = m_nHeld;
         }
         Work(*job, coder);
-        std::lock_guard<std::mutex> hold(m_lock);
+        CSingleLock hold(&m_lock);
         job->done = true;
         if (job->abandoned)
             Release(*job);
-        m_changed.notify_all();
+        m_changed.NotifyAll();
     }
-    std::lock_guard<std::mutex> hold(m_lock);
+    CSingleLock hold(&m_lock);
     m_cancels[index] = nullptr;
 }
 
@@ -237,7 +238,7 @@ void CBlockCoder::Work(Job& job, CCompress& coder)
 
 bool CBlockCoder::Take(const std::string& path, Result& result, const volatile BYTE* cancel)
 {
-    std::unique_lock<std::mutex> hold(m_lock);
+    CSingleLock hold(&m_lock);
     size_t at = 0;
     while (at < m_queue.size() && m_queue[at]->path != path)
         at++;
@@ -255,7 +256,7 @@ bool CBlockCoder::Take(const std::string& path, Result& result, const volatile B
     while (!job->done) {
         if (cancel && *cancel)
             return false;
-        m_changed.wait_for(hold, std::chrono::milliseconds(50));
+        m_changed.Wait(m_lock, 50);
     }
     PopFront();
     Release(*job);

@@ -7,14 +7,13 @@
 // writer's piece are left to the writer's piece-wise path.
 #pragma once
 
-#include "framework/Platform.h"
+#include "framework/Condition.h"
+#include "framework/CriticalSection.h"
+#include "framework/WorkerThread.h"
 
-#include <condition_variable>
 #include <deque>
 #include <memory>
-#include <mutex>
 #include <string>
-#include <thread>
 #include <vector>
 
 class CCompress;
@@ -90,14 +89,14 @@ private:
     // Under the lock: the front job leaves the queue unasked for.
     void DropFront();
 
-    std::mutex m_lock;
-    std::condition_variable m_changed;
+    CCriticalSection m_lock;
+    CCondition m_changed;
     std::deque<std::shared_ptr<Job>> m_queue; // in the writer's order
     size_t m_nNext;                           // first queued job not started
     unsigned long long m_nHeld, m_nPeakHeld, m_nCap, m_nLargest;
     bool m_bStop;
     bool m_bWalkStop; // the walk is to end (a new one begins)
     std::vector<volatile BYTE*> m_cancels; // each helper's coder cancel flag
-    std::vector<std::thread> m_threads;
-    std::thread m_walker;
+    std::vector<std::unique_ptr<CWorkerThread>> m_threads;
+    std::unique_ptr<CWorkerThread> m_walker;
 };

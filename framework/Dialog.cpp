@@ -142,8 +142,10 @@ BOOL CDialog::IsNotifySource(const NMHDR* pnmh) const
     // The dialog itself may notify itself.
     if (from == m_hWnd)
         return TRUE;
-    // One of its controls: a child (not an owned popup) reporting its own id.
-    return ::GetAncestor(from, GA_PARENT) == m_hWnd && ::GetDlgCtrlID(from) == (int)pnmh->idFrom;
+    // One of its controls: a child (not an owned popup, for which GetParent
+    // gives the owner) reporting its own id.
+    return (::GetWindowLongA(from, GWL_STYLE) & WS_CHILD) && ::GetParent(from) == m_hWnd &&
+           ::GetDlgCtrlID(from) == (int)pnmh->idFrom;
 }
 
 BOOL CDialog::AttachDlgItem(CWnd& control, int id)

@@ -18,6 +18,7 @@
 #else
 #include <cstddef>
 #include <cstdint>
+#include <pthread.h>
 
 typedef int BOOL;
 typedef unsigned char BYTE;
@@ -121,8 +122,23 @@ HANDLE CreateThread(void* security, size_t stack, LPTHREAD_START_ROUTINE proc, L
 DWORD ResumeThread(HANDLE h);
 BOOL SetThreadPriority(HANDLE h, int priority);
 int GetThreadPriority(HANDLE h);
+// A thread's handle is signalled when it ends, an event's while it is set.
 DWORD WaitForSingleObject(HANDLE h, DWORD ms);
 BOOL GetExitCodeThread(HANDLE h, DWORD* code);
+
+// A critical section is a recursive mutex, as on Windows.
+typedef struct _CRITICAL_SECTION {
+    pthread_mutex_t mutex;
+} CRITICAL_SECTION, *LPCRITICAL_SECTION;
+void InitializeCriticalSection(LPCRITICAL_SECTION cs);
+void DeleteCriticalSection(LPCRITICAL_SECTION cs);
+void EnterCriticalSection(LPCRITICAL_SECTION cs);
+void LeaveCriticalSection(LPCRITICAL_SECTION cs);
+
+// Unnamed events only: an auto-reset event lets one waiter through and resets.
+HANDLE CreateEventA(void* security, BOOL manualReset, BOOL initialState, LPCSTR name);
+BOOL SetEvent(HANDLE h);
+BOOL ResetEvent(HANDLE h);
 #endif
 
 // The separator of this build's paths.

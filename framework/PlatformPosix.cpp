@@ -78,7 +78,7 @@ long long DaysFromCivil(int y, unsigned m, unsigned d)
 }
 
 struct ShimObject {
-    enum Kind { File, Thread } kind;
+    enum Kind { File, Thread, Event } kind;
     explicit ShimObject(Kind k) : kind(k) {}
     virtual ~ShimObject() {}
 };
@@ -105,6 +105,13 @@ struct ShimThread : ShimObject {
         if (--refs == 0)
             delete this;
     }
+};
+
+struct ShimEvent : ShimObject {
+    std::mutex lock;
+    std::condition_variable changed;
+    bool manual, set;
+    ShimEvent(bool m, bool s) : ShimObject(Event), manual(m), set(s) {}
 };
 
 void* ThreadMain(void* arg)
@@ -432,8 +439,31 @@ int GetThreadPriority(HANDLE h)
     return t ? t->priority : 0;
 }
 
+static ShimEvent* AsEvent(HANDLE h)
+{
+    if (!h || h == INVALID_HANDLE_VALUE)
+        return nullptr;
+    ShimObject* o = static_cast<ShimObject*>(h);
+    return o->kind == ShimObject::Event ? static_cast<ShimEvent*>(o) : nullptr;
+}
+
+static DWORD WaitForEvent(ShimEvent* e, DWORD ms)
+{
+    std::unique_lock<std::mutex> g(e->lock);
+    auto isSet = [e] { return e->set; };
+    if (ms == INFINITE)
+        e->changed.wait(g, isSet);
+    else if (!e->changed.wait_for(g, std::chrono::milliseconds(ms), isSet))
+        return WAIT_TIMEOUT;
+    if (!e->manual)
+        e->set = false;
+    return WAIT_OBJECT_0;
+}
+
 DWORD WaitForSingleObject(HANDLE h, DWORD ms)
 {
+    if (ShimEvent* e = AsEvent(h))
+        return WaitForEvent(e, ms);
     ShimThread* t = AsThread(h);
     if (!t)
         return WAIT_OBJECT_0;
@@ -456,4 +486,46 @@ BOOL GetExitCodeThread(HANDLE h, DWORD* code)
     *code = t->finished ? t->exitCode : 259; // STILL_ACTIVE
     return TRUE;
 }
+
+void InitializeCriticalSection(LPCRITICAL_SECTION cs)
+{
+    pthread_mutexattr_t attr;
+    pthread_mutexattr_init(&attr);
+    pthread_mutexattr_settype(&attr, PTHREAD_MUTEX_RECURSIVE);
+    pthread_mutex_init(&cs->mutex, &attr);
+    pthread_mutexattr_destroy(&attr);
+}
+
+void DeleteCriticalSection(LPCRITICAL_SECTION cs) { pthread_mutex_destroy(&cs->mutex); }
+
+void EnterCriticalSection(LPCRITICAL_SECTION cs) { pthread_mutex_lock(&cs->mutex); }
+
+void LeaveCriticalSection(LPCRITICAL_SECTION cs) { pthread_mutex_unlock(&cs->mutex); }
+
+HANDLE CreateEventA(void*, BOOL manualReset, BOOL initialState, LPCSTR name)
+{
+    if (name) {
+        t_lastError = ERROR_CALL_NOT_IMPLEMENTED;
+        return nullptr;
+    }
+    return new ShimEvent(manualReset != FALSE, initialState != FALSE);
+}
+
+static BOOL SetEventState(HANDLE h, bool set)
+{
+    ShimEvent* e = AsEvent(h);
+    if (!e)
+        return FALSE;
+    {
+        std::lock_guard<std::mutex> g(e->lock);
+        e->set = set;
+    }
+    if (set)
+        e->changed.notify_all();
+    return TRUE;
+}
+
+BOOL SetEvent(HANDLE h) { return SetEventState(h, true); }
+
+BOOL ResetEvent(HANDLE h) { return SetEventState(h, false); }
 #endif

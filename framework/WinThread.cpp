@@ -1,5 +1,28 @@
 #include "framework/WinThread.h"
 
+#if defined(_WIN32) && !defined(_WIN64)
+// The compiler's runtime (its exception unwinder and thread-local storage)
+// makes its locks with CreateSemaphoreW, which Windows 95, 98 and ME do not
+// implement. Every program of ours has this source, so the runtime's import of
+// it is answered here, before the system library is searched, with the ANSI
+// call that every system has (the runtime never names its semaphores).
+static HANDLE WINAPI CreateSemaphoreUnnamed(LPSECURITY_ATTRIBUTES security, LONG initial, LONG maximum,
+                                            LPCWSTR name)
+{
+    if (name) {
+        ::SetLastError(ERROR_INVALID_PARAMETER);
+        return nullptr;
+    }
+    return ::CreateSemaphoreA(security, initial, maximum, nullptr);
+}
+
+extern "C" {
+extern HANDLE(WINAPI* const g_pfnCreateSemaphoreW)(LPSECURITY_ATTRIBUTES, LONG, LONG, LPCWSTR) asm(
+    "__imp__CreateSemaphoreW@16");
+HANDLE(WINAPI* const g_pfnCreateSemaphoreW)(LPSECURITY_ATTRIBUTES, LONG, LONG, LPCWSTR) = &CreateSemaphoreUnnamed;
+}
+#endif
+
 IMPLEMENT_DYNCREATE(CWinThread, CObject)
 
 CWinThread::CWinThread() : m_hThread(nullptr), m_nThreadID(0), m_bAutoDelete(TRUE) {}

@@ -5,7 +5,7 @@ set -euo pipefail
 
 packages=(
   locales cmake ninja-build g++ clang libclang-rt-14-dev
-  g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix binutils-mingw-w64
+  g++-mingw-w64-i686-win32 g++-mingw-w64-x86-64-win32 binutils-mingw-w64
   wine wine64 wine32:i386
   xvfb xauth x11-apps x11-utils imagemagick googletest
   chromium

@@ -7,6 +7,8 @@
 #   tools/test.sh win64 -R restore     only win64, only the ctest tests matching
 #                                      "restore" (any arguments after the
 #                                      configuration names go to ctest)
+# Without ctest arguments the Windows programs' imports are checked too, and
+# with both widths the release is made and its listing checked.
 # Configurations: native, win32, win64, fuzz.
 set -uo pipefail
 source "$(dirname "$0")/env.sh"
@@ -63,6 +65,26 @@ for c in "${configs[@]}"; do
       ;;
   esac
 done
+
+# Whole runs (no ctest filter) of the Windows builds check what the programs
+# import against the oldest systems; with both widths they make the release
+# once and check its listing.
+if [ ${#ctest_args[@]} -eq 0 ]; then
+  programs=()
+  for c in "${configs[@]}"; do
+    case "$c" in win32|win64) programs+=("$ZM_BUILD/$c/app/zelmora.exe" "$ZM_BUILD/$c/cli/zmcli.exe") ;; esac
+  done
+  if [ ${#programs[@]} -gt 0 ]; then
+    echo "== imports"
+    "$ZM_ROOT/tools/check-imports" "${programs[@]}"
+    count $? "imports newer than the oldest systems"
+  fi
+  if [ ${#programs[@]} -eq 4 ]; then
+    echo "== release"
+    "$ZM_ROOT/tools/package.sh" >"$ZM_BUILD/package.log" 2>&1 && "$ZM_ROOT/tools/check-package"
+    count $? "release package (log: $ZM_BUILD/package.log)"
+  fi
+fi
 
 echo "test suites: $passed passed, $failed failed"
 [ "$failed" -eq 0 ]

@@ -1,8 +1,8 @@
 #include "tests/app/MainWindowFixture.h"
 
+#include "framework/WorkerThread.h"
 #include "tests/app/WindowTestSupport.h"
 
-#include <thread>
 
 void MainWindowTest::SetUp()
 {
@@ -36,14 +36,14 @@ void MainWindowTest::SkipSplash()
 void MainWindowTest::RunModal(UINT command, const std::function<void()>& drive, DWORD timeoutMs, UINT message)
 {
     DWORD uiThread = ::GetCurrentThreadId();
-    std::thread driver([&] {
+    auto driver = StartWorker([&] {
         UseDesktopOfThread(uiThread);
         drive();
     });
     UINT_PTR guard = GuardModal(wnd->m_hWnd, timeoutMs);
     wnd->SendMessage(message, command); // runs until the driver closes the window
     ::KillTimer(nullptr, guard);
-    driver.join();
+    driver->Join();
 }
 
 namespace {

@@ -1,5 +1,6 @@
 #include "base/JobState.h"
 #include "app/MainWnd.h"
+#include "framework/WorkerThread.h"
 #include "res/resource.h"
 #include "tests/app/SystemCallRecorder.h"
 #include "tests/app/MainWindowFixture.h"
@@ -8,7 +9,6 @@
 
 #include <gtest/gtest.h>
 
-#include <thread>
 
 namespace {
 
@@ -114,7 +114,7 @@ TEST_F(MainWindowTest, MainDialogButtonsHavePicturesAndTexts)
     EXPECT_LT(a.top, d.top);
     // Pressing a button opens its wizard and keeps the window.
     DWORD uiThread = ::GetCurrentThreadId();
-    std::thread driver([&] {
+    auto driver = StartWorker([&] {
         UseDesktopOfThread(uiThread);
         if (HWND sheet = WaitForWindow("Zelmora: Архивирование")) {
             ::SendMessageA(sheet, PSM_PRESSBUTTON, PSBTN_CANCEL, 0);
@@ -122,7 +122,7 @@ TEST_F(MainWindowTest, MainDialogButtonsHavePicturesAndTexts)
         }
     });
     ::SendMessageA(::GetDlgItem(Dialog(), IDC_ARCHIVE), BM_CLICK, 0, 0);
-    driver.join();
+    driver->Join();
     EXPECT_TRUE(wnd->IsWindowVisible());
 }
 
@@ -397,7 +397,7 @@ TEST_F(MainWindowWithSettingsTest, SettingsDialogShowsStoresAndSavesEveryChange)
     } seen;
     HMENU menu = wnd->GetMenu();
     DWORD uiThread = ::GetCurrentThreadId();
-    std::thread driver([&] {
+    auto driver = StartWorker([&] {
         UseDesktopOfThread(uiThread);
         HWND dlg = WaitForWindow("Zelmora: Настройки");
         if (!dlg)
@@ -439,7 +439,7 @@ TEST_F(MainWindowWithSettingsTest, SettingsDialogShowsStoresAndSavesEveryChange)
     UINT_PTR guard = GuardModal(wnd->m_hWnd, 15000);
     wnd->SendMessage(WM_COMMAND, ID_OPTIONS_SETTINGS); // runs until the driver closes it
     ::KillTimer(nullptr, guard);
-    driver.join();
+    driver->Join();
 
     EXPECT_TRUE(seen.hasBigIcon);
     EXPECT_EQ(0, seen.restoreChoice); // 7 is no offered value
@@ -479,7 +479,7 @@ TEST_F(MainWindowTest, SettingsDialogBrowseButtons)
         bool folderBrowserShown = false;
     } seen;
     DWORD uiThread = ::GetCurrentThreadId();
-    std::thread driver([&] {
+    auto driver = StartWorker([&] {
         UseDesktopOfThread(uiThread);
         HWND dlg = WaitForWindow("Zelmora: Настройки");
         if (!dlg)
@@ -535,7 +535,7 @@ TEST_F(MainWindowTest, SettingsDialogBrowseButtons)
     UINT_PTR guard = GuardModal(wnd->m_hWnd, 20000);
     wnd->SendMessage(WM_COMMAND, ID_OPTIONS_SETTINGS);
     ::KillTimer(nullptr, guard);
-    driver.join();
+    driver->Join();
 
     EXPECT_EQ("Редактор настроек Windows", seen.fileDialogCaption);
     EXPECT_EQ(0, lstrcmpiA(program.c_str(), seen.editor.c_str())) << seen.editor;
@@ -570,7 +570,7 @@ TEST_F(MainWindowTest, ButtonsAndCommandsOpenTheirWizards)
         for (int byCommand = 0; byCommand < 2; byCommand++) {
             SCOPED_TRACE(std::string(c.caption) + (byCommand ? " by command" : " by button"));
             bool found = false, owned = false, box = false;
-            std::thread driver([&] {
+            auto driver = StartWorker([&] {
                 UseDesktopOfThread(uiThread);
                 HWND sheet = WaitForWindow(c.caption);
                 if (!sheet)
@@ -586,7 +586,7 @@ TEST_F(MainWindowTest, ButtonsAndCommandsOpenTheirWizards)
                 ::SendMessageA(wnd->m_hWnd, WM_COMMAND, MAKEWPARAM(c.command, 0), 0);
             else
                 ::SendMessageA(::GetDlgItem(Dialog(), c.button), BM_CLICK, 0, 0);
-            driver.join();
+            driver->Join();
             EXPECT_TRUE(found);
             EXPECT_TRUE(owned);
             EXPECT_EQ(box, c.closeAllBox);

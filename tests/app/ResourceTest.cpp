@@ -1,6 +1,7 @@
 #include "framework/Dialog.h"
 #include "framework/PropertySheet.h"
 #include "framework/WinApp.h"
+#include "framework/WorkerThread.h"
 #include "res/resource.h"
 #include "tests/app/WindowTestSupport.h"
 
@@ -8,7 +9,6 @@
 
 #include <algorithm>
 #include <string>
-#include <thread>
 
 namespace {
 
@@ -137,7 +137,7 @@ TEST(Resources, RestoreProgressLayoutAsAWizardPage)
     sheet.AddPage(&page);
     bool child = false, listThere = false;
     DWORD ui = ::GetCurrentThreadId();
-    std::thread driver([&] {
+    auto driver = StartWorker([&] {
         UseDesktopOfThread(ui);
         HWND s = WaitForWindow("Zelmora: Восстановление");
         if (!s)
@@ -148,7 +148,7 @@ TEST(Resources, RestoreProgressLayoutAsAWizardPage)
         ::PostMessageA(s, PSM_PRESSBUTTON, PSBTN_CANCEL, 0);
     });
     sheet.DoModal();
-    driver.join();
+    driver->Join();
     EXPECT_TRUE(child);
     EXPECT_TRUE(listThere);
 }

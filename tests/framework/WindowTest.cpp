@@ -11,13 +11,13 @@
 #include "framework/TreeCtrl.h"
 #include "framework/WinApp.h"
 #include "framework/WindowImpl.h"
+#include "framework/WorkerThread.h"
 
 #include <gtest/gtest.h>
 
 #include <cstring>
 #include <functional>
 #include <string>
-#include <thread>
 #include <vector>
 
 namespace {
@@ -54,10 +54,10 @@ std::string Caption(HWND h)
 }
 
 // A driver thread works a modal window of the test's thread from outside.
-std::thread Driver(std::function<void()> work)
+std::unique_ptr<CWorkerThread> Driver(std::function<void()> work)
 {
     DWORD ui = ::GetCurrentThreadId();
-    return std::thread([ui, work] {
+    return StartWorker([ui, work] {
         ::SetThreadDesktop(::GetThreadDesktop(ui));
         work();
     });
@@ -258,7 +258,7 @@ TEST(Dialog, ModalRunsUntilOkAndGivesItsResult)
     LRESULT seenReturn = 0;
     std::string seenText;
     int seenCombo = -1;
-    std::thread driver = Driver([&] {
+    auto driver = Driver([&] {
         HWND d = FindOwnWindow("Проверка диалога");
         if (!d)
             return;
@@ -274,7 +274,7 @@ TEST(Dialog, ModalRunsUntilOkAndGivesItsResult)
         ::SendMessageA(::GetDlgItem(d, IDOK), BM_CLICK, 0, 0);
     });
     INT_PTR r = dlg.DoModal();
-    driver.join();
+    driver->Join();
     EXPECT_EQ(IDOK, r);
     EXPECT_EQ("начало", seenText);
     EXPECT_EQ(1, seenCombo);
@@ -289,13 +289,13 @@ TEST(Dialog, EscapeCancelsAModalDialog)
     ModalGuard guard;
     CWinApp app;
     CTestDialog dlg;
-    std::thread driver = Driver([&] {
+    auto driver = Driver([&] {
         HWND d = FindOwnWindow("Проверка диалога");
         if (d)
             ::SendMessageA(d, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
     });
     EXPECT_EQ(IDCANCEL, dlg.DoModal());
-    driver.join();
+    driver->Join();
 }
 
 TEST(Dialog, ModelessGetsKeyboardHandlingFromTheMessageLoop)
@@ -463,7 +463,7 @@ TEST(FileDialog, OpenDialogReturnsTheChosenPath)
     ::CloseHandle(h);
     CFileDialog dlg(TRUE, nullptr, nullptr, OFN_HIDEREADONLY, "Программы|*.exe|Все файлы|*.*||");
     dlg.SetTitle("Выбор программы");
-    std::thread driver = Driver([&] {
+    auto driver = Driver([&] {
         HWND d = FindOwnWindow("Выбор программы");
         if (!d)
             return;
@@ -477,7 +477,7 @@ TEST(FileDialog, OpenDialogReturnsTheChosenPath)
             ::PostMessageA(d, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
     });
     INT_PTR r = dlg.DoModal();
-    driver.join();
+    driver->Join();
     EXPECT_EQ(IDOK, r);
     EXPECT_EQ(0, lstrcmpiA(target.c_str(), dlg.GetPathName())) << dlg.GetPathName();
     ::DeleteFileA(target.c_str());
@@ -540,7 +540,7 @@ TEST(WizardSheet, WizardWithPagesAddedAndRemovedWhileRunning)
         std::string captionSecond, captionThird, captionAfterRemove;
         int countWhileRunning = 0, activeIndex = -1;
     } seen;
-    std::thread driver = Driver([&] {
+    auto driver = Driver([&] {
         HWND s = FindOwnWindow("Мастер: первая");
         if (!s)
             return;
@@ -565,7 +565,7 @@ TEST(WizardSheet, WizardWithPagesAddedAndRemovedWhileRunning)
             ::PostMessageA(s, WM_COMMAND, IDCANCEL, 0);
     });
     sheet.DoModal();
-    driver.join();
+    driver->Join();
     EXPECT_TRUE(seen.backDisabledOnFirst);
     EXPECT_TRUE(seen.nextEnabledOnFirst);
     EXPECT_EQ("Мастер: вторая", seen.captionSecond);
@@ -591,7 +591,7 @@ TEST(WizardSheet, CancelReachesThePagesAndASecondRunStartsAfresh)
     sheet.AddPage(&first);
     sheet.AddPage(&second);
     for (int run = 0; run < 2; ++run) {
-        std::thread driver = Driver([&] {
+        auto driver = Driver([&] {
             HWND s = FindOwnWindow("Мастер: первая");
             if (s) {
                 ::SendMessageA(s, PSM_PRESSBUTTON, PSBTN_CANCEL, 0);
@@ -600,7 +600,7 @@ TEST(WizardSheet, CancelReachesThePagesAndASecondRunStartsAfresh)
             }
         });
         sheet.DoModal();
-        driver.join();
+        driver->Join();
     }
     std::vector<std::string> expected = {"init:101", "active:101", "cancel:101",
                                          "init:101", "active:101", "cancel:101"};
@@ -641,7 +641,7 @@ TEST(WizardSheet, PageTheRunningSheetRefusesIsNotListed)
         int count = -1, countAfterRemove = -1, activeIndex = -1, sheetIndex = -1, sheetPages = -1;
         HWND pageAtActiveIndex = nullptr, thirdPage = nullptr;
     } seen;
-    std::thread driver = Driver([&] {
+    auto driver = Driver([&] {
         HWND s = FindOwnWindow("Мастер: первая");
         if (!s)
             return;
@@ -667,7 +667,7 @@ TEST(WizardSheet, PageTheRunningSheetRefusesIsNotListed)
         ::PostMessageA(s, WM_NULL, 0, 0);
     });
     sheet.DoModal();
-    driver.join();
+    driver->Join();
     EXPECT_FALSE(addedMissing);
     EXPECT_TRUE(addedThird);
     EXPECT_EQ("Мастер: третья", seen.captionThird);
@@ -768,7 +768,7 @@ TEST(Dialog, OwnerIsTheParentElseTheMainWindow)
     for (CWnd* parent : {(CWnd*)nullptr, (CWnd*)&other}) {
         CDialog dlg(100, parent);
         HWND* owner = parent ? &ownerWith : &ownerWithout;
-        std::thread driver = Driver([&] {
+        auto driver = Driver([&] {
             HWND d = FindOwnWindow("Проверка диалога");
             if (!d)
                 return;
@@ -776,7 +776,7 @@ TEST(Dialog, OwnerIsTheParentElseTheMainWindow)
             ::PostMessageA(d, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
         });
         EXPECT_EQ(IDCANCEL, dlg.DoModal());
-        driver.join();
+        driver->Join();
     }
     EXPECT_EQ(main.m_hWnd, ownerWithout);
     EXPECT_EQ(other.m_hWnd, ownerWith);
@@ -906,7 +906,7 @@ TEST(DialogRouting, ModalDialogRoutesClicksFromAnotherThread)
     ModalGuard guard;
     CWinApp app;
     CRoutedDialog dlg;
-    std::thread driver = Driver([&] {
+    auto driver = Driver([&] {
         HWND d = FindOwnWindow("Проверка маршрутов");
         if (!d)
             return;
@@ -915,7 +915,7 @@ TEST(DialogRouting, ModalDialogRoutesClicksFromAnotherThread)
         ::SendMessageA(::GetDlgItem(d, IDCANCEL), BM_CLICK, 0, 0);
     });
     EXPECT_EQ(IDCANCEL, dlg.DoModal());
-    driver.join();
+    driver->Join();
     EXPECT_EQ((std::vector<std::string>{"choice:23", "browse"}), dlg.log);
 }
 
@@ -963,6 +963,13 @@ TEST(DialogRouting, NotificationsOfOtherWindowsAreIgnored)
     // ... from a child of the dialog that is not the control it names ...
     nm.hdr.hwndFrom = ::GetDlgItem(d, 20);
     EXPECT_EQ(0, ::SendMessageA(d, WM_NOTIFY, 26, (LPARAM)&nm));
+    // ... from a popup the dialog owns (GetParent names its owner) under that id ...
+    HWND owned = ::CreateWindowExA(0, "STATIC", "", WS_POPUP, 0, 0, 10, 10, d, nullptr, nullptr, nullptr);
+    ASSERT_NE(nullptr, owned);
+    ::SetWindowLongPtrA(owned, GWLP_ID, 26);
+    nm.hdr.hwndFrom = owned;
+    EXPECT_EQ(0, ::SendMessageA(d, WM_NOTIFY, 26, (LPARAM)&nm));
+    ::DestroyWindow(owned);
     // ... and from no window at all: nothing reaches the handler.
     nm.hdr.hwndFrom = nullptr;
     EXPECT_EQ(0, ::SendMessageA(d, WM_NOTIFY, 26, (LPARAM)&nm));
@@ -1030,7 +1037,7 @@ TEST(DialogRouting, PageRoutesItsControlsAndTakesOnlyItsSheetsNotifications)
     sheet.AddPage(&page);
     LRESULT forgedFinish = -1;
     bool openAfterForgery = false;
-    std::thread driver = Driver([&] {
+    auto driver = Driver([&] {
         HWND s = FindOwnWindow("Мастер: с кнопкой");
         if (!s)
             return;
@@ -1053,7 +1060,7 @@ TEST(DialogRouting, PageRoutesItsControlsAndTakesOnlyItsSheetsNotifications)
             ::PostMessageA(s, WM_COMMAND, IDCANCEL, 0);
     });
     sheet.DoModal();
-    driver.join();
+    driver->Join();
     EXPECT_EQ(0, forgedFinish);
     EXPECT_TRUE(openAfterForgery);
     EXPECT_EQ((std::vector<std::string>{"active", "press", "changed:0", "finish"}), log);

@@ -3,10 +3,10 @@
 #include <commctrl.h>
 #include <prsht.h>
 
-std::thread Driver(std::function<void()> work)
+std::unique_ptr<CWorkerThread> Driver(std::function<void()> work)
 {
     DWORD ui = ::GetCurrentThreadId();
-    return std::thread([ui, work] {
+    return StartWorker([ui, work] {
         HDESK desk = ::GetThreadDesktop(ui);
         if (desk)
             ::SetThreadDesktop(desk);

@@ -4,15 +4,15 @@
 #pragma once
 
 #include "framework/Platform.h"
+#include "framework/WorkerThread.h"
 
 #include <commctrl.h>
 
 #include <functional>
 #include <string>
-#include <thread>
 
 // A thread of its own, on the desktop of the calling thread, running work.
-std::thread Driver(std::function<void()> work);
+std::unique_ptr<CWorkerThread> Driver(std::function<void()> work);
 // Polls until done or the time is out; false on time-out.
 bool WaitFor(const std::function<bool()>& done, DWORD ms = 20000);
 

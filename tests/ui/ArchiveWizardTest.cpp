@@ -25,7 +25,6 @@
 #include <cstring>
 #include <functional>
 #include <string>
-#include <thread>
 
 namespace {
 
@@ -222,7 +221,7 @@ TEST_F(ArchiveWizard, TypeClicksChangeThePagesOfTheRunningSheet)
 {
     CArchiveSheet sheet;
     Problems p;
-    std::thread driver = Driver([&] {
+    auto driver = Driver([&] {
         HWND s = WaitForWindow(kCaption);
         if (!s)
             return p.Check(false, "no sheet");
@@ -265,7 +264,7 @@ TEST_F(ArchiveWizard, TypeClicksChangeThePagesOfTheRunningSheet)
         Press(s, PSBTN_CANCEL);
     });
     sheet.DoModal();
-    driver.join();
+    driver->Join();
     EXPECT_EQ(p.text, "");
 }
 
@@ -277,7 +276,7 @@ TEST_F(ArchiveWizard, NamePageProposesTheNextNumberAndNeedsAName)
     CArchiveSheet sheet;
     Problems p;
     std::string proposed;
-    std::thread driver = Driver([&] {
+    auto driver = Driver([&] {
         HWND s = PastWelcome(WaitForWindow(kCaption), p, IDC_TYPE_NORMAL, "type");
         if (!s)
             return;
@@ -295,7 +294,7 @@ TEST_F(ArchiveWizard, NamePageProposesTheNextNumberAndNeedsAName)
         Press(s, PSBTN_CANCEL);
     });
     sheet.DoModal();
-    driver.join();
+    driver->Join();
     EXPECT_EQ(p.text, "");
     EXPECT_EQ(proposed, dir / "Archives\\Arc0004.zma");
 }
@@ -305,7 +304,7 @@ TEST_F(ArchiveWizard, CustomArchiveOfCheckedItemsRestoresExactly)
     CArchiveSheet sheet;
     Problems p;
     std::string archive = dir / "custom.zma";
-    std::thread driver = Driver([&] {
+    auto driver = Driver([&] {
         HWND s = PastWelcome(WaitForWindow(kCaption), p, IDC_TYPE_NORMAL, "type");
         if (!s)
             return;
@@ -329,7 +328,7 @@ TEST_F(ArchiveWizard, CustomArchiveOfCheckedItemsRestoresExactly)
         Press(s, PSBTN_FINISH);
     });
     sheet.DoModal();
-    driver.join();
+    driver->Join();
     ASSERT_EQ(p.text, "");
     WalkedArchive a = WalkArchiveFile(archive);
     ExpectTheChosenItems(a, dir);
@@ -363,7 +362,7 @@ TEST_F(ArchiveWizard, PreloadedStartChecksTheListedItemsAndStartsAtTheOptions)
     CArchiveSheet sheet;
     Problems p;
     std::string archive = dir / "preloaded.zma";
-    std::thread driver = Driver([&] {
+    auto driver = Driver([&] {
         HWND s = WaitForWindow(kCaption);
         if (!s)
             return p.Check(false, "no sheet");
@@ -388,7 +387,7 @@ TEST_F(ArchiveWizard, PreloadedStartChecksTheListedItemsAndStartsAtTheOptions)
         Press(s, PSBTN_FINISH);
     });
     sheet.DoModalPreloaded();
-    driver.join();
+    driver->Join();
     ASSERT_EQ(p.text, "");
     ExpectTheChosenItems(WalkArchiveFile(archive), dir);
     EXPECT_EQ(g_bPresetSelection, 0);
@@ -405,7 +404,7 @@ TEST_F(ArchiveWizard, CancelDuringALargeFileLeavesNoArchive)
     CArchiveSheet sheet;
     Problems p;
     std::string archive = dir / "big.zma";
-    std::thread driver = Driver([&] {
+    auto driver = Driver([&] {
         HWND s = WaitForWindow(kCaption);
         if (!s)
             return p.Check(false, "no sheet");
@@ -426,7 +425,7 @@ TEST_F(ArchiveWizard, CancelDuringALargeFileLeavesNoArchive)
         Press(s, PSBTN_CANCEL);
     });
     INT_PTR r = sheet.DoModalPreloaded();
-    driver.join();
+    driver->Join();
     EXPECT_EQ(p.text, "");
     EXPECT_EQ(r, 0);
     CProgressPage::WaitForWorker();

@@ -102,7 +102,7 @@ TEST_F(CompareWizard, NextNeedsTwoDifferentNamesAndTwoReports)
     CCompareSheet sheet(&archive);
     Problems p;
     std::string message;
-    std::thread driver = Driver([&] {
+    auto driver = Driver([&] {
         HWND s = WaitForWindow(kCaption);
         if (!s)
             return p.Check(false, "no sheet");
@@ -131,7 +131,7 @@ TEST_F(CompareWizard, NextNeedsTwoDifferentNamesAndTwoReports)
         Press(s, PSBTN_CANCEL);
     });
     sheet.DoModal();
-    driver.join();
+    driver->Join();
     EXPECT_EQ(p.text, "");
     EXPECT_EQ(message, "Файл b.zmr не содержит отчет");
 }
@@ -161,7 +161,7 @@ TEST_F(CompareWizard, DifferencesOfRealReportsAreListedCopiedSavedAndArchived)
     Problems p;
     std::string listed, logFile = dir / "Logs\\diff.log", archivePath = dir / "backup.zma";
     bool archiveShown = false;
-    std::thread driver = Driver([&] {
+    auto driver = Driver([&] {
         HWND s = PastWelcome(WaitForWindow(kCaption), p, IDC_COMPARE_FIRST, "selection");
         if (!s)
             return;
@@ -220,7 +220,7 @@ TEST_F(CompareWizard, DifferencesOfRealReportsAreListedCopiedSavedAndArchived)
         Press(s, PSBTN_FINISH);
     });
     sheet.DoModal();
-    driver.join();
+    driver->Join();
     EXPECT_EQ(p.text, "");
     EXPECT_EQ(listed, expected);
     EXPECT_EQ(ClipboardText(), expected);
@@ -246,7 +246,7 @@ TEST_F(CompareWizard, AnEmptyListSavesAnEmptyFile)
     CCompareSheet sheet(&archive);
     Problems p;
     std::string logFile = dir / "Logs\\empty.log";
-    std::thread driver = Driver([&] {
+    auto driver = Driver([&] {
         HWND s = PastWelcome(WaitForWindow(kCaption), p, IDC_COMPARE_FIRST, "selection");
         if (!s)
             return;
@@ -263,7 +263,7 @@ TEST_F(CompareWizard, AnEmptyListSavesAnEmptyFile)
         Press(s, PSBTN_FINISH);
     });
     sheet.DoModal();
-    driver.join();
+    driver->Join();
     EXPECT_EQ(p.text, "");
     Bytes bytes;
     ASSERT_TRUE(ReadFileBytes(logFile, bytes));
@@ -279,7 +279,7 @@ TEST_F(CompareWizard, AReportChosenInAnotherFolderMovesBothNamesThere)
     CCompareSheet sheet(&archive);
     Problems p;
     std::string second, firstList;
-    std::thread driver = Driver([&] {
+    auto driver = Driver([&] {
         HWND s = PastWelcome(WaitForWindow(kCaption), p, IDC_COMPARE_FIRST, "selection");
         if (!s)
             return;
@@ -309,7 +309,7 @@ TEST_F(CompareWizard, AReportChosenInAnotherFolderMovesBothNamesThere)
         Press(s, PSBTN_FINISH);
     });
     sheet.DoModal();
-    driver.join();
+    driver->Join();
     EXPECT_EQ(p.text, "");
     EXPECT_EQ(second, "two.zmr");
     EXPECT_EQ(firstList, "one.zmr two.zmr ");

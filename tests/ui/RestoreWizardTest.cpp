@@ -126,7 +126,7 @@ TEST_F(RestoreWizard, ArchivePageNeedsANameAndAnArchive)
     CRestoreSheet sheet;
     Problems p;
     std::string message;
-    std::thread driver = Driver([&] {
+    auto driver = Driver([&] {
         HWND s = WaitForWindow(kCaption);
         if (!s)
             return p.Check(false, "no sheet");
@@ -146,7 +146,7 @@ TEST_F(RestoreWizard, ArchivePageNeedsANameAndAnArchive)
         Press(s, PSBTN_CANCEL);
     });
     sheet.DoModal();
-    driver.join();
+    driver->Join();
     EXPECT_EQ(p.text, "");
     EXPECT_EQ(message, "Выбранный файл не является ZM-архивом");
 }
@@ -157,7 +157,7 @@ TEST_F(RestoreWizard, ContentsTreesShowTheArchiveAndTicksBecomeSelections)
     CRestoreSheet sheet;
     Problems p;
     std::string files, keys, jobAll, jobSiblings;
-    std::thread driver = Driver([&] {
+    auto driver = Driver([&] {
         HWND s = PastWelcome(WaitForWindow(kCaption), p, IDC_RESTORE_ARCHIVE_NAME, "archive");
         if (!s)
             return;
@@ -212,7 +212,7 @@ TEST_F(RestoreWizard, ContentsTreesShowTheArchiveAndTicksBecomeSelections)
         Press(s, PSBTN_CANCEL);
     });
     sheet.DoModal();
-    driver.join();
+    driver->Join();
     EXPECT_EQ(p.text, "");
     // Directories first, each group by name; files with image 7, folders 6.
     EXPECT_EQ(files, "other(6)[d.txt(7) ] Sub(6)[c.txt(7) ] A.txt(7) b.txt(7) ");
@@ -229,7 +229,7 @@ TEST_F(RestoreWizard, ARegistryOnlyArchiveShowsADisabledEmptyFileTree)
     MakeArchive(false, true, "r.zma");
     CRestoreSheet sheet;
     Problems p;
-    std::thread driver = Driver([&] {
+    auto driver = Driver([&] {
         HWND s = PastWelcome(WaitForWindow(kCaption), p, IDC_RESTORE_ARCHIVE_NAME, "archive");
         if (!s)
             return;
@@ -244,7 +244,7 @@ TEST_F(RestoreWizard, ARegistryOnlyArchiveShowsADisabledEmptyFileTree)
         Press(s, PSBTN_CANCEL);
     });
     sheet.DoModal();
-    driver.join();
+    driver->Join();
     EXPECT_EQ(p.text, "");
 }
 
@@ -254,7 +254,7 @@ TEST_F(RestoreWizard, RestoreTypesSetTheOptionsAndOnlyAHandTickWarns)
     CRestoreSheet sheet;
     Problems p;
     std::string warning;
-    std::thread driver = Driver([&] {
+    auto driver = Driver([&] {
         HWND s = PastWelcome(WaitForWindow(kCaption), p, IDC_RESTORE_ARCHIVE_NAME, "archive");
         if (!s)
             return;
@@ -294,7 +294,7 @@ TEST_F(RestoreWizard, RestoreTypesSetTheOptionsAndOnlyAHandTickWarns)
         Press(s, PSBTN_CANCEL);
     });
     sheet.DoModal();
-    driver.join();
+    driver->Join();
     EXPECT_EQ(p.text, "");
     EXPECT_EQ(warning, "Внимание! Вы активизировали опцию \"Очищать каталоги перед восстановлением\". "
                        "При этом будут удалены все подкаталоги выбранных каталогов, вне зависимости, "
@@ -308,7 +308,7 @@ TEST_F(RestoreWizard, ATreeAndARegistrySubtreeComeBackExactly)
     RemoveKeyTree(HKEY_CURRENT_USER, kTestKey);
     CRestoreSheet sheet;
     Problems p;
-    std::thread driver = Driver([&] {
+    auto driver = Driver([&] {
         HWND s = PastWelcome(WaitForWindow(kCaption), p, IDC_RESTORE_ARCHIVE_NAME, "archive");
         if (!s)
             return;
@@ -329,7 +329,7 @@ TEST_F(RestoreWizard, ATreeAndARegistrySubtreeComeBackExactly)
         Press(s, PSBTN_FINISH);
     });
     sheet.DoModal();
-    driver.join();
+    driver->Join();
     ASSERT_EQ(p.text, "");
     EXPECT_EQ(ReadText(dir / "src\\b.txt"), "bee");
     EXPECT_EQ(ReadText(dir / "src\\A.txt"), "ay");
@@ -390,7 +390,7 @@ TEST_F(RestoreWizard, AnArchiveChosenInAnotherFolderIsListedAndRead)
     CRestoreSheet sheet;
     Problems p;
     std::string list, top;
-    std::thread driver = Driver([&] {
+    auto driver = Driver([&] {
         HWND s = PastWelcome(WaitForWindow(kCaption), p, IDC_RESTORE_ARCHIVE_NAME, "archive");
         if (!s)
             return;
@@ -412,7 +412,7 @@ TEST_F(RestoreWizard, AnArchiveChosenInAnotherFolderIsListedAndRead)
         Press(s, PSBTN_CANCEL);
     });
     sheet.DoModal();
-    driver.join();
+    driver->Join();
     EXPECT_EQ(p.text, "");
     EXPECT_EQ(list, "moved.zma second.zma ");
     EXPECT_EQ(top, "moved.zma");

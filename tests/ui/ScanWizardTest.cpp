@@ -129,7 +129,7 @@ TEST_F(ScanWizard, CustomPagesFollowTheirBoxesAndAgreeWithTheFlags)
     lstrcpyA(g_szWindowsDir, "C:\\WINDOWS\\");
     CScanSheet sheet;
     Problems p;
-    std::thread driver = Driver([&] {
+    auto driver = Driver([&] {
         HWND s = PastWelcome(WaitForWindow(kCaption), p, IDC_SCAN_TYPE_NORMAL, "type");
         if (!s)
             return;
@@ -183,7 +183,7 @@ TEST_F(ScanWizard, CustomPagesFollowTheirBoxesAndAgreeWithTheFlags)
         Press(s, PSBTN_CANCEL);
     });
     sheet.DoModal();
-    driver.join();
+    driver->Join();
     EXPECT_EQ(p.text, "");
 }
 
@@ -196,7 +196,7 @@ TEST_F(ScanWizard, ReportNamesFollowTheNumberedFiles)
             WriteText(dir / "Reports\\Rep0007.zmr", "x");
             WriteText(dir / "Reports\\Rep0000.zmr", "x");
         }
-        std::thread driver = Driver([&] {
+        auto driver = Driver([&] {
             HWND s = WaitForWindow(kCaption);
             if (!s)
                 return;
@@ -211,7 +211,7 @@ TEST_F(ScanWizard, ReportNamesFollowTheNumberedFiles)
             Press(s, PSBTN_CANCEL);
         });
         sheet.DoModal();
-        driver.join();
+        driver->Join();
     }
     EXPECT_EQ(names[0], dir / "Reports\\Rep0000.zmr");
     EXPECT_EQ(names[1], dir / "Reports\\Rep0008.zmr");
@@ -222,7 +222,7 @@ TEST_F(ScanWizard, CustomScanOfATreeAndARegistryRootIsReadBack)
     CScanSheet sheet;
     Problems p;
     std::string reportPath = dir / "custom.zmr";
-    std::thread driver = Driver([&] {
+    auto driver = Driver([&] {
         HWND s = PastWelcome(WaitForWindow(kCaption), p, IDC_SCAN_TYPE_NORMAL, "type");
         if (!s)
             return;
@@ -262,7 +262,7 @@ TEST_F(ScanWizard, CustomScanOfATreeAndARegistryRootIsReadBack)
         Press(s, PSBTN_FINISH);
     });
     sheet.DoModal();
-    driver.join();
+    driver->Join();
     ASSERT_EQ(p.text, "");
     Bytes bytes;
     ASSERT_TRUE(ReadFileBytes(reportPath, bytes));
@@ -289,7 +289,7 @@ TEST_F(ScanWizard, CancelDuringAScanLeavesNoReport)
     CScanSheet sheet;
     Problems p;
     std::string reportPath = dir / "cancelled.zmr";
-    std::thread driver = Driver([&] {
+    auto driver = Driver([&] {
         HWND s = PastWelcome(WaitForWindow(kCaption), p, IDC_SCAN_TYPE_NORMAL, "type");
         if (!s)
             return;
@@ -304,7 +304,7 @@ TEST_F(ScanWizard, CancelDuringAScanLeavesNoReport)
     lstrcpyA(g_szWindowsDir, (dir / "tree\\").c_str());
     lstrcpyA(g_szProgramFilesDir, (dir / "tree\\").c_str());
     INT_PTR r = sheet.DoModal();
-    driver.join();
+    driver->Join();
     EXPECT_EQ(p.text, "");
     EXPECT_EQ(r, 0);
     CProgressPage::WaitForWorker();

@@ -27,7 +27,6 @@
 #include <cstring>
 #include <functional>
 #include <string>
-#include <thread>
 
 namespace {
 
@@ -233,7 +232,7 @@ TEST_F(WizardFrame, WelcomeAndMiddlePageButtonsAndTheCloseAllBox)
         if (!ok)
             failures += std::string(what) + "; ";
     };
-    std::thread driver = Driver([&] {
+    auto driver = Driver([&] {
         HWND s = WaitForWindow(kCaption);
         if (!s)
             return failures += "no sheet", void();
@@ -260,7 +259,7 @@ TEST_F(WizardFrame, WelcomeAndMiddlePageButtonsAndTheCloseAllBox)
         Press(s, PSBTN_CANCEL);
     });
     sheet.DoModal();
-    driver.join();
+    driver->Join();
     EXPECT_EQ(failures, "");
     EXPECT_EQ(CallsNamed("ExitWindowsEx").size(), 1u);
 
@@ -275,7 +274,7 @@ TEST_F(WizardFrame, WelcomeAndMiddlePageButtonsAndTheCloseAllBox)
         Press(s, PSBTN_CANCEL);
     });
     sheet.DoModal();
-    driver.join();
+    driver->Join();
     EXPECT_EQ(failures, "");
 }
 
@@ -294,7 +293,7 @@ TEST_F(WizardFrame, ProgressPageRunsTheEngineAndOffersOnlyFinishAtItsEnd)
             failures += std::string(what) + "; ";
     };
     int created = CGateEngine::s_nCreated;
-    std::thread driver = Driver([&] {
+    auto driver = Driver([&] {
         HWND s = WaitForWindow(kCaption);
         if (!s)
             return failures += "no sheet", void();
@@ -315,7 +314,7 @@ TEST_F(WizardFrame, ProgressPageRunsTheEngineAndOffersOnlyFinishAtItsEnd)
         Press(s, PSBTN_FINISH);
     });
     sheet.DoModal();
-    driver.join();
+    driver->Join();
     EXPECT_EQ(failures, "");
     EXPECT_EQ(CGateEngine::s_nCreated, created + 1);
     EXPECT_EQ(CGateEngine::s_nPriority, THREAD_PRIORITY_BELOW_NORMAL);
@@ -338,7 +337,7 @@ TEST_F(WizardFrame, CancelledRunIsFollowedByAFreshRunFromTheWelcomePage)
     };
     int created = CGateEngine::s_nCreated;
     for (int run = 0; run < 2; run++) {
-        std::thread driver = Driver([&] {
+        auto driver = Driver([&] {
             HWND s = WaitForWindow(kCaption);
             if (!s)
                 return failures += "no sheet", void();
@@ -355,7 +354,7 @@ TEST_F(WizardFrame, CancelledRunIsFollowedByAFreshRunFromTheWelcomePage)
             }
         });
         INT_PTR r = sheet.DoModal();
-        driver.join();
+        driver->Join();
         if (run == 0) {
             EXPECT_EQ(r, 0) << "cancelled";
         }
@@ -389,7 +388,7 @@ TEST_F(WizardFrame, CancelDuringARealArchiveClosesTheSheetAndLeavesNoArchive)
             failures += std::string(what) + "; ";
     };
     std::atomic<bool> runningAtCancel{false};
-    std::thread driver = Driver([&] {
+    auto driver = Driver([&] {
         HWND s = WaitForWindow(kCaption);
         if (!s)
             return failures += "no sheet", void();
@@ -407,7 +406,7 @@ TEST_F(WizardFrame, CancelDuringARealArchiveClosesTheSheetAndLeavesNoArchive)
     });
     INT_PTR r = sheet.DoModal();
     bool runningAfterClose = progress.IsEngineRunning();
-    driver.join();
+    driver->Join();
     EXPECT_EQ(failures, "");
     EXPECT_EQ(r, 0);
     EXPECT_TRUE(runningAtCancel);
@@ -438,7 +437,7 @@ TEST_F(WizardFrame, CancelRightAtTheEndOfARealScanNeverHurts)
         g_SettingsFiles.nCount = 0;
         g_DosFiles.nCount = 0;
         AddPathItem((dir / "d\\").c_str(), 1);
-        std::thread driver = Driver([&] {
+        auto driver = Driver([&] {
             HWND s = WaitForWindow("Zelmora: Сканирование");
             if (!s)
                 return;
@@ -449,7 +448,7 @@ TEST_F(WizardFrame, CancelRightAtTheEndOfARealScanNeverHurts)
             Press(s, PSBTN_CANCEL);
         });
         sheet.DoModal();
-        driver.join();
+        driver->Join();
         CProgressPage::WaitForWorker();
         EXPECT_EQ(g_bEngineBusy, 0);
         (FileExistsAt(progress.m_report) ? finished : cancelled)++;
@@ -471,7 +470,7 @@ TEST_F(WizardFrame, ANewRunWaitsForACancelledWorkerStillEnding)
     sheet.AddPage(&progress);
     other.AddPage(&otherWelcome);
     std::string failures;
-    std::thread driver = Driver([&] {
+    auto driver = Driver([&] {
         HWND s = WaitForWindow(kCaption);
         if (!s)
             return failures += "no sheet", void();
@@ -481,7 +480,7 @@ TEST_F(WizardFrame, ANewRunWaitsForACancelledWorkerStillEnding)
         Press(s, PSBTN_CANCEL);
     });
     sheet.DoModal();
-    driver.join();
+    driver->Join();
     int endedAtClose = CGateEngine::s_nEnded;
     int endedAtNextRun = -1;
     driver = Driver([&] {
@@ -492,7 +491,7 @@ TEST_F(WizardFrame, ANewRunWaitsForACancelledWorkerStillEnding)
         Press(s, PSBTN_CANCEL);
     });
     other.DoModal();
-    driver.join();
+    driver->Join();
     EXPECT_EQ(failures, "");
     EXPECT_EQ(endedAtNextRun, endedAtClose + 1) << "the next wizard opened before the worker ended";
     EXPECT_EQ(g_bEngineBusy, 0);
@@ -517,7 +516,7 @@ TEST_F(WizardFrame, ScanningListShowsTheStepsOfARealScan)
     sheet.AddPage(&progress);
     std::string failures, heading;
     int images[2] = {-1, -1}, width = 0, listWidth = 0;
-    std::thread driver = Driver([&] {
+    auto driver = Driver([&] {
         HWND s = WaitForWindow("Zelmora: Сканирование");
         if (!s)
             return failures += "no sheet", void();
@@ -546,7 +545,7 @@ TEST_F(WizardFrame, ScanningListShowsTheStepsOfARealScan)
         Press(s, PSBTN_FINISH);
     });
     sheet.DoModal();
-    driver.join();
+    driver->Join();
     EXPECT_EQ(failures, "");
     EXPECT_EQ(heading, "Список действий:");
     EXPECT_EQ(width, listWidth - 4);
