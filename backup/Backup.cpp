@@ -21,6 +21,7 @@ const char kAddedFile[] = "Добавлен файл ";
 const char kAddedKey[] = "Добавлен ключ ";
 const char kCreateFailed[] = "Ошибка создания архива ";
 const char kWriteFailed[] = "Ошибка записи архива, архив удалён";
+const char kSumsFailed[] = "Не удалось записать файл контрольных сумм ";
 const char kTooLarge[] = "Ошибка записи архива: размер превышает 4 ГБ, архив удалён";
 const char kNoMemory[] = "Недостаточно памяти, архив удалён";
 
@@ -117,7 +118,7 @@ FILETIME Now()
 CBackup::CBackup()
     : m_hArchive(INVALID_HANDLE_VALUE), m_nProgressTotal(0), m_nProgressDone(0),
       m_pszArchivePath(nullptr), m_nResult(RESULT_OK), m_nBlockLimit(BLOCK_LIMIT),
-      m_nCodingThreads(CBlockCoder::DefaultHelpers()), m_nPeakHeld(0), m_nValueTokens(0),
+      m_nCodingThreads(CBlockCoder::DefaultHelpers()), m_nPeakHeld(0), m_bSumsWritten(false), m_nValueTokens(0),
       m_nAncestors(0), m_nTopLevel(0)
 {
     m_bCancel = 0;
@@ -192,6 +193,9 @@ void CBackup::WriteArchive()
         FinishJob();
         return;
     }
+    // A checksum file of an older archive of this name would not fit this one.
+    CArchiveSums::Remove(m_pszArchivePath);
+    m_sums = CArchiveSums();
 
     // Flags are stored as 0 or 1; a section without items is left out.
     for (BYTE& f : ArchiveFlags)
@@ -236,6 +240,8 @@ void CBackup::FinishJob()
         // failed removes what it wrote.
         if (m_bCancel || m_nResult != RESULT_OK)
             DeleteFileA(m_pszArchivePath);
+        else
+            m_bSumsWritten = WriteSums();
     }
     if (!m_bCancel && m_pOutput) {
         ShowCurrentItem("");
@@ -251,10 +257,23 @@ void CBackup::FinishJob()
             AddLogLine(kNoMemory);
         } else if (m_nResult != RESULT_OK) {
             AddLogLine(kWriteFailed);
+        } else if (!m_bSumsWritten) {
+            AddLogLine((kSumsFailed + CArchiveSums::PathFor(m_pszArchivePath)).c_str());
         }
         m_pOutput->JobEnded(m_nResult == RESULT_OK);
     }
     g_bEngineBusy = 0;
+}
+
+bool CBackup::WriteSums()
+{
+    // The archive as it stands on the disk, counts patched, read once more.
+    unsigned long long size = 0;
+    DWORD crc = 0;
+    if (!CArchiveSums::SumFile(m_pszArchivePath, size, crc))
+        return false;
+    m_sums.SetArchive(size, crc);
+    return m_sums.Save(m_pszArchivePath);
 }
 
 // Progress estimate: every record that makes a step is counted, the chosen items'
@@ -527,6 +546,7 @@ void CBackup::WriteFileRecord(const char* path)
 {
     const char* slash = std::strrchr(path, '\\');
     const char* name = slash ? slash + 1 : path;
+    const unsigned long long recordAt = Position();
     WriteByte(ARC_FILE);
     WriteName(name, std::strlen(name));
     if (ArchiveFlags[AF_ATTRIBUTES]) {
@@ -566,6 +586,7 @@ void CBackup::WriteFileRecord(const char* path)
         WriteCodedBlock(coded);
     else
         CompressFile(path, m_hArchive);
+    m_sums.AddBlock(recordAt, ahead ? coded.crc : m_nPlainCrc);
     CheckStream();
     if (readable && m_bShortRead && !Stopped())
         Unreadable(path);
@@ -793,6 +814,7 @@ int CBackup::ReadValue(HKEY key, DWORD index, ValueData& value)
 
 void CBackup::WriteValue(const ValueData& value, const CBlockCoder::Result* coded)
 {
+    const unsigned long long recordAt = Position();
     WriteByte(ARC_VALUE);
     WriteName(value.name.data(), value.name.size());
     WriteDword(value.type);
@@ -802,6 +824,7 @@ void CBackup::WriteValue(const ValueData& value, const CBlockCoder::Result* code
         WriteCodedBlock(*coded);
     else
         CompressBlock(m_hArchive, value.data.data(), (DWORD)value.data.size());
+    m_sums.AddBlock(recordAt, coded ? coded->crc : m_nPlainCrc);
     CheckStream();
 }
 

@@ -6,6 +6,7 @@
 #pragma once
 
 #include "backup/BlockCoder.h"
+#include "base/ArchiveSums.h"
 #include "base/ControlOutput.h"
 #include "compress/Compress.h"
 
@@ -92,6 +93,10 @@ public:
     unsigned m_nCodingThreads;
     // Most bytes the coding threads held at once in the last job.
     unsigned long long m_nPeakHeld;
+    // What the checksum file beside the archive will hold, and whether it was
+    // written (a job whose checksum file could not be written keeps its archive).
+    CArchiveSums m_sums;
+    bool m_bSumsWritten;
     // Bytes read ahead and coded but not yet written, at most (one file more
     // per thread may be in work when the cap is reached).
     enum : DWORD { READ_AHEAD_CAP = 64u << 20 };
@@ -121,6 +126,8 @@ private:
     void WriteCodedBlock(const CBlockCoder::Result& coded);
     void WriteRegistrySection();
     void FinishJob();
+    // Writes the checksum file beside the finished archive; false when it cannot.
+    bool WriteSums();
 
     // Raw output; a failed write ends the job.
     void Write(const void* data, DWORD size);

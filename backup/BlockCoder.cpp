@@ -196,6 +196,7 @@ void CBlockCoder::Work(Job& job, CCompress& coder)
         r.bTimes = false;
         job.opened = job.data.empty() ? !coder.m_bCancel
                                       : coder.CompressToMemory(job.data.data(), (DWORD)job.data.size(), r.code);
+        r.crc = job.data.empty() ? 0 : coder.m_nPlainCrc;
         std::vector<BYTE>().swap(job.data);
         return;
     }
@@ -234,6 +235,7 @@ void CBlockCoder::Work(Job& job, CCompress& coder)
     r.code.clear();
     // An empty block has no code at all.
     job.opened = got == 0 ? !coder.m_bCancel : coder.CompressToMemory(data.data(), got, r.code);
+    r.crc = got == 0 ? 0 : coder.m_nPlainCrc;
 }
 
 bool CBlockCoder::Take(const std::string& path, Result& result, const volatile BYTE* cancel)

@@ -24,6 +24,7 @@ public:
         DWORD dwSize;           // plain bytes read and coded
         bool bShortRead;        // the file gave fewer bytes than its size said
         std::vector<BYTE> code; // the code of those bytes
+        DWORD crc;              // CRC-32 of those bytes
         // The last-access and last-write times before the file was read.
         bool bTimes;
         FILETIME access, write;

@@ -309,7 +309,7 @@ int ArchiveCommand(int argc, char** argv)
     for (const std::string& item : backup->m_unreadable)
         std::fprintf(stderr, "Не удалось прочитать: %s\n", item.c_str());
     std::fflush(stdout);
-    int result = backup->m_nResult == CBackup::RESULT_OK ? 0 : 1;
+    int result = backup->m_nResult == CBackup::RESULT_OK && backup->m_bSumsWritten ? 0 : 1;
     delete backup;
     return result;
 }

@@ -10,10 +10,12 @@
 int VerifyCommand(int argc, char** argv)
 {
     const char* archive = nullptr;
-    bool verbose = false;
+    bool verbose = false, sums = true;
     for (int i = 0; i < argc; i++) {
         if (!std::strcmp(argv[i], "-v"))
             verbose = true;
+        else if (!std::strcmp(argv[i], "--no-sums"))
+            sums = false;
         else if (argv[i][0] == '-' || archive)
             return ZmcliUsage("verify");
         else
@@ -26,7 +28,7 @@ int VerifyCommand(int argc, char** argv)
     console.SetNativeText(true);
     CArchiveVerifier::Result result = CArchiveVerifier::NOT_AN_ARCHIVE;
     try {
-        CArchiveVerifier verifier(console, verbose);
+        CArchiveVerifier verifier(console, verbose, sums);
         result = verifier.Verify(archive);
     } catch (const std::bad_alloc&) {
         std::fflush(stdout);

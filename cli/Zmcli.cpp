@@ -60,6 +60,7 @@ const ZmcliOption kListOptions[] = {
 const ZmcliOption kVerifyOptions[] = {
     {"ARCHIVE", "the archive to check"},
     {"-v", "list every record as it is checked"},
+    {"--no-sums", "leave the checksum file beside the archive (ARCHIVE.sum) unread"},
     {nullptr, nullptr},
 };
 
@@ -104,8 +105,9 @@ const ZmcliCommand g_ZmcliCommands[] = {
      "restore a whole archive to the places it came from", kRestoreOptions},
 #endif
     {"list", &ListCommand, "ARCHIVE", "list every record of an archive", kListOptions},
-    {"verify", &VerifyCommand, "[-v] ARCHIVE",
-     "check every record and block of an archive; exit 0 when whole, 1 when not", kVerifyOptions},
+    {"verify", &VerifyCommand, "[-v] [--no-sums] ARCHIVE",
+     "check every record and block of an archive, and against its checksum file when it has one; "
+     "exit 0 when whole, 1 when not", kVerifyOptions},
     {"extract", &ExtractCommand, "[-o] [-r FILE.reg] ARCHIVE DIR [ITEM...] | --bench [DIR]",
      "write an archive's files below DIR instead of their old places", kExtractOptions},
 #ifdef _WIN32

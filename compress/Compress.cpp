@@ -1,5 +1,7 @@
 #include "compress/Compress.h"
 
+#include "base/Crc32.h"
+
 #include <cstdio>
 #include <cstring>
 #include <new>
@@ -53,8 +55,9 @@ CCompress::CCompress()
       m_nTotal(0), m_nOutMode(0), m_pOutBuf(nullptr), m_nOutBufFill(0), m_pOutput(nullptr), m_bWriteError(FALSE), m_bShortRead(FALSE),
       m_hSource(INVALID_HANDLE_VALUE), m_pPiece(nullptr), m_nPieceSize(0), m_nPieceLeft(0),
       m_nSourceRead(0),
-      m_nProgressTotal(0), m_nProgressMark(0), m_nOutLimit(0xFFFFFFFF), m_bOverflow(false)
+      m_nProgressTotal(0), m_nProgressMark(0), m_nOutLimit(0xFFFFFFFF), m_bOverflow(false), m_bSumOutput(false)
 {
+    m_nPlainCrc = 0;
 }
 
 CCompress::~CCompress()
@@ -147,6 +150,7 @@ bool CCompress::Refill()
         return false;
     }
     m_nSourceRead += got;
+    m_nPlainCrc = Crc32(m_nPlainCrc, m_pPiece, got);
     m_pIn = m_pPiece;
     m_nPieceLeft = got;
     if (got < want) {
@@ -187,6 +191,8 @@ void CCompress::PatchAt(HANDLE h, unsigned long long pos, DWORD value)
 void CCompress::FlushOut()
 {
     if (m_pOutBuf && m_nOutBufFill) {
+        if (m_bSumOutput)
+            m_nPlainCrc = Crc32(m_nPlainCrc, m_pOutBuf, m_nOutBufFill);
         WriteArchive(m_hFile, m_pOutBuf, m_nOutBufFill);
         if (m_nOutBufFill >= (DWORD)N)
             std::memcpy(m_pOutBuf - N, m_pOutBuf + m_nOutBufFill - N, N);
@@ -222,6 +228,7 @@ int CCompress::CompressFile(LPCSTR path, HANDLE archive)
     m_nOutMode = 0;
     m_bWriteError = FALSE;
     m_bShortRead = FALSE;
+    m_nPlainCrc = 0;
 
     DWORD size = 0;
     HANDLE h = CreateFileA(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
@@ -282,6 +289,7 @@ int CCompress::CompressBlock(HANDLE archive, const BYTE* data, DWORD size)
     m_nTotal = size;
     WriteArchive(archive, &size, 4);
     m_hSource = INVALID_HANDLE_VALUE;
+    m_nPlainCrc = Crc32(0, data, size);
     BeginInput(data, size);
     EncodeInto(archive);
     return 0;
@@ -303,6 +311,7 @@ bool CCompress::CompressToMemory(const BYTE* data, DWORD size, std::vector<BYTE>
     m_nOut = 0;
     m_nTotal = size;
     m_hSource = INVALID_HANDLE_VALUE;
+    m_nPlainCrc = Crc32(0, data, size);
     BeginInput(data, size);
     m_nOutLimit = (DWORD)room;
     StreamIo io{*this};
@@ -341,12 +350,15 @@ int CCompress::ExpandToHandle(const BYTE* code, DWORD codeSize, HANDLE file, DWO
     m_hSource = INVALID_HANDLE_VALUE;
     BeginInput(code, codeSize);
     m_nOutLimit = plainSize;
+    m_nPlainCrc = 0;
+    m_bSumOutput = true;
     AllocOutBuf();
     if (m_nTotal < m_nOut)
         m_nTotal = m_nOut;
     if (!m_bCancel)
         DecodeFast();
     FlushOut();
+    m_bSumOutput = false;
     FreeOutBuf();
     ResetProgress();
     m_hFile = INVALID_HANDLE_VALUE;
@@ -367,6 +379,7 @@ int CCompress::ExpandToMemory(const BYTE* code, BYTE* dest, DWORD codeSize, DWOR
     if (!m_bCancel)
         DecodeFast();
     ResetProgress();
+    m_nPlainCrc = dest ? Crc32(0, dest, m_nOut < destSize ? m_nOut : destSize) : 0;
     if (outCount)
         *outCount = m_nOut;
     return 0;

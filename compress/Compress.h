@@ -63,6 +63,10 @@ public:
     // Set when a write to m_hFile failed or its buffer could not be allocated;
     // cleared at the start of each operation that writes a file.
     BOOL m_bWriteError;
+    // CRC-32 of the plain bytes of the last block coded (CompressFile,
+    // CompressBlock, CompressToMemory) or decoded (ExpandToFile, ExpandToHandle:
+    // the bytes written; ExpandToMemory: the bytes stored in dest).
+    DWORD m_nPlainCrc;
     // Set by CompressFile when the file gave fewer bytes than its size said (the
     // block's plain size is then patched to the bytes actually stored).
     BOOL m_bShortRead;
@@ -107,4 +111,7 @@ private:
     // Output limit: bytes past it are counted, not stored, and end the decoding.
     DWORD m_nOutLimit;
     bool m_bOverflow;
+    // While decoding into a file: what is flushed is plain output, summed into
+    // m_nPlainCrc.
+    bool m_bSumOutput;
 };

@@ -115,6 +115,14 @@ CArchiveExtractor::Result CArchiveExtractor::Extract(const char* archivePath)
     m_bTimes = header.flags[2] != 0;
     if (!m_regFile.empty())
         m_reg.reset(new CRegFileWriter);
+    // With its checksum file, a block is written only when its plain bytes are
+    // those the archive was written with.
+    if (m_sums.Load(archivePath) == CArchiveSums::DAMAGED)
+        Problem("the checksum file " + Shown(CArchiveSums::PathFor(archivePath)) +
+                " is damaged: blocks are not checked against it");
+    else if (m_sums.Loaded() && !m_sums.ArchiveMatches(archivePath))
+        Damaged(ArchiveDamage(0, "", "the archive's size or CRC-32 is not the one its checksum file gives"));
+    m_decoder.SetSums(m_sums.Loaded() ? &m_sums : nullptr);
     if (complete) {
         CRecordWalker walker(reader, header);
         walker.Walk(*this);

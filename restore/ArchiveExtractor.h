@@ -98,6 +98,7 @@ private:
     bool m_bOverwrite;
     bool m_bDamaged;
     CItemSelection m_items;
+    CArchiveSums m_sums;
     CBlockDecoder m_decoder;
     std::unique_ptr<CRegFileWriter> m_reg;
     bool m_bTimes, m_bAttributes;

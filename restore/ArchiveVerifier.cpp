@@ -6,8 +6,9 @@
 
 #include <cstdio>
 
-CArchiveVerifier::CArchiveVerifier(CJobOutput& out, bool verbose)
-    : m_nRecords(0), m_nBytes(0), m_nDamaged(0), m_out(out), m_bVerbose(verbose)
+CArchiveVerifier::CArchiveVerifier(CJobOutput& out, bool verbose, bool useSums)
+    : m_nRecords(0), m_nBytes(0), m_nDamaged(0), m_nBlocks(0), m_out(out), m_bVerbose(verbose),
+      m_bUseSums(useSums)
 {
 }
 
@@ -25,7 +26,11 @@ void CArchiveVerifier::Damaged(const ArchiveDamage& damage)
 
 CArchiveVerifier::Result CArchiveVerifier::Verify(const char* path)
 {
-    m_nRecords = m_nBytes = m_nDamaged = 0;
+    m_nRecords = m_nBytes = m_nDamaged = m_nBlocks = 0;
+    m_sums = CArchiveSums();
+    if (m_bUseSums)
+        m_sums.Load(path);
+    m_decoder.SetSums(m_sums.Loaded() ? &m_sums : nullptr);
     CArchiveReader reader;
     ArchiveHeader header;
     if (!reader.Open(path))
@@ -33,6 +38,8 @@ CArchiveVerifier::Result CArchiveVerifier::Verify(const char* path)
     bool complete = reader.ReadHeader(header);
     if (!CArchiveReader::IsArchiveMagic(header.magic))
         return NOT_AN_ARCHIVE;
+    if (m_sums.GetState() == CArchiveSums::DAMAGED)
+        Report(0, "", "its checksum file " + CArchiveSums::PathFor(path) + " is damaged");
     if (complete) {
         CheckHeader(header);
         CRecordWalker walker(reader, header);
@@ -42,6 +49,16 @@ CArchiveVerifier::Result CArchiveVerifier::Verify(const char* path)
         Report(ARCHIVE_MAGIC_SIZE, "", "the archive ends inside its header");
     }
     m_nBytes = reader.Tell();
+    if (m_sums.Loaded()) {
+        if (!m_sums.ArchiveMatches(path))
+            Report(0, "", "the archive's size or CRC-32 is not the one its checksum file gives");
+        if (m_nBlocks != m_sums.Blocks()) {
+            char what[96];
+            std::snprintf(what, sizeof what, "%llu blocks, its checksum file gives %llu", m_nBlocks,
+                          (unsigned long long)m_sums.Blocks());
+            Report(0, "", what);
+        }
+    }
 
     char line[160];
     std::snprintf(line, sizeof line, "%llu records, %llu bytes checked: ", m_nRecords, m_nBytes);
@@ -52,6 +69,10 @@ CArchiveVerifier::Result CArchiveVerifier::Verify(const char* path)
         std::snprintf(line, sizeof line, "%llu damaged place%s", m_nDamaged, m_nDamaged == 1 ? "" : "s");
         summary += line;
     }
+    summary += !m_bUseSums                                    ? " (checksum file not used)"
+               : m_sums.GetState() == CArchiveSums::NONE     ? " (no checksum file)"
+               : m_sums.Loaded() && m_nDamaged == 0          ? " (checksum file matches)"
+                                                              : "";
     m_out.AddLine(summary.c_str());
     return m_nDamaged ? DAMAGED : WHOLE;
 }
@@ -104,6 +125,7 @@ void CArchiveVerifier::Record(CRecordWalker& walker, const ArchiveRecord& record
     }
     if (record.type != ARC_FILE && record.type != ARC_VALUE)
         return;
+    m_nBlocks++;
     switch (m_decoder.ToMemory(walker, record)) {
     case CBlockDecoder::DAMAGED: Report(record.offset, walker.PlaceOf(record), m_decoder.Damage()); break;
     case CBlockDecoder::NO_MEMORY:

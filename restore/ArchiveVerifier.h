@@ -5,7 +5,9 @@
 // record), the roots of the key records, the names of the file records, and the
 // end of the file. One line per damaged place, then one line with the numbers of
 // records and bytes checked; with `verbose` every record's line as the lister
-// writes it, in archive order among the others.
+// writes it, in archive order among the others. With the archive's checksum file
+// beside it (unless told not to use it), the whole archive and each block's plain
+// bytes are checked against it too; the last line says whether there was one.
 #pragma once
 
 #include "base/JobOutput.h"
@@ -20,7 +22,7 @@ public:
         NOT_AN_ARCHIVE, // cannot be opened, or does not begin with the magic
     };
 
-    CArchiveVerifier(CJobOutput& out, bool verbose);
+    CArchiveVerifier(CJobOutput& out, bool verbose, bool useSums = true);
 
     // Checks the archive at path (native text). For NOT_AN_ARCHIVE nothing is
     // written: the caller names the file as it was given.
@@ -29,6 +31,7 @@ public:
     unsigned long long m_nRecords;
     unsigned long long m_nBytes;   // bytes of the archive read through
     unsigned long long m_nDamaged; // damaged places
+    unsigned long long m_nBlocks;  // file and value blocks met
 
 private:
     void Record(CRecordWalker& walker, const ArchiveRecord& record) override;
@@ -38,5 +41,7 @@ private:
 
     CJobOutput& m_out;
     bool m_bVerbose;
+    bool m_bUseSums;
+    CArchiveSums m_sums;
     CBlockDecoder m_decoder;
 };

@@ -25,6 +25,7 @@ const char* const kLongPath = "Слишком длинный путь: ";
 const char* const kNoMemory = "Недостаточно памяти для восстановления ";
 const char* const kNoDirectory = "Не удалось создать каталог ";
 const char* const kWriteFailed = "Не удалось записать файл ";
+const char* const kSumsDamaged = "Файл контрольных сумм поврежден и не используется: ";
 const char* const kKeyFailed = "Не удалось создать ключ ";
 const char* const kValueFailed = "Не удалось записать значение ";
 
@@ -140,11 +141,22 @@ void CRestore::AddLine(const std::string& text)
 
 void CRestore::ReportDamage()
 {
-    bool first = !m_bDamageReported;
     m_archive.m_bDamaged = true;
+    ReportUnlike();
+}
+
+void CRestore::ReportUnlike()
+{
+    bool first = !m_bDamageReported;
     m_bDamageReported = true;
     if (first)
         AddLine(kDamaged);
+}
+
+bool CRestore::BlockMatches(unsigned long long offset, DWORD crc) const
+{
+    DWORD expected = 0;
+    return !m_sums.Loaded() || (m_sums.BlockCrc(offset, expected) && expected == crc);
 }
 
 void CRestore::ShowItem(LPCSTR text)
@@ -180,6 +192,12 @@ bool CRestore::OpenArchive(LPCSTR archiveName, BYTE* pOsFamily)
     std::memcpy(ArchiveFlags, header.flags, sizeof header.flags);
     if (pOsFamily)
         *pOsFamily = header.osFamily;
+    // With its checksum file, an archive that is not the one written is damaged,
+    // and no block unlike its sum replaces anything.
+    if (m_sums.Load(archiveName) == CArchiveSums::DAMAGED)
+        AddLine(kSumsDamaged + Printable(archiveName, std::strlen(archiveName)) + CArchiveSums::kSuffix);
+    else if (m_sums.Loaded() && !m_sums.ArchiveMatches(archiveName))
+        ReportUnlike();
     return true;
 }
 
@@ -337,6 +355,7 @@ void CRestore::RestoreFileRecordAt(LPCSTR parentPath, DWORD offset)
         ReportDamage();
         return;
     }
+    const unsigned long long recordAt = m_archive.Tell();
     FileRecordHead head;
     if (!m_archive.ReadFileHead(head, ArchiveFlags[AF_ATTRIBUTES] != 0,
                                 ArchiveFlags[AF_TIMES] != 0) ||
@@ -361,7 +380,7 @@ void CRestore::RestoreFileRecordAt(LPCSTR parentPath, DWORD offset)
     if (head.type == ARC_DIRECTORY)
         RestoreDirectory(head, full.c_str(), topLevel);
     else
-        RestoreFileData(head, full.c_str());
+        RestoreFileData(head, full.c_str(), recordAt);
 }
 
 void CRestore::RestoreDirectory(const FileRecordHead& head, const char* fullPath, bool drive)
@@ -406,7 +425,8 @@ void CRestore::RestoreDirectory(const FileRecordHead& head, const char* fullPath
     }
 }
 
-void CRestore::RestoreFileData(const FileRecordHead& head, const char* fullPath)
+void CRestore::RestoreFileData(const FileRecordHead& head, const char* fullPath,
+                               unsigned long long recordAt)
 {
     const DWORD plainSize = head.count;
     DWORD codeSize = 0;
@@ -465,6 +485,10 @@ void CRestore::RestoreFileData(const FileRecordHead& head, const char* fullPath)
             // The code does not decode to the size the record gives: what came
             // out is not the file that was archived.
             ReportDamage();
+            return;
+        }
+        if (!BlockMatches(recordAt, m_nPlainCrc)) {
+            ReportUnlike();
             return;
         }
         if (!out.Commit(true, false, nullptr, nullptr)) {
@@ -614,6 +638,7 @@ void CRestore::RestoreValueIntoKey(HKEY key, const char* keyDisplay, DWORD offse
         ReportDamage();
         return;
     }
+    const unsigned long long recordAt = m_archive.Tell();
     ValueRecordHead head;
     if (!m_archive.ReadValueHead(head) || head.type != ARC_VALUE ||
         head.codeSize > m_archive.Remaining() ||
@@ -669,6 +694,11 @@ void CRestore::RestoreValueIntoKey(HKEY key, const char* keyDisplay, DWORD offse
     if (produced != head.plainSize) {
         FreeBlock(data);
         ReportDamage();
+        return;
+    }
+    if (!BlockMatches(recordAt, head.codeSize ? m_nPlainCrc : 0)) {
+        FreeBlock(data);
+        ReportUnlike();
         return;
     }
     static const BYTE kNoData[1] = {0};

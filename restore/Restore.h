@@ -13,6 +13,7 @@
 // disk is cleared before it is restored into, except a drive's root directory.
 #pragma once
 
+#include "base/ArchiveSums.h"
 #include "base/ControlOutput.h"
 #include "compress/Compress.h"
 #include "framework/Static.h"
@@ -93,6 +94,12 @@ private:
     bool Stopped() const { return m_bCancel || m_archive.m_bDamaged; }
     void AddLine(const std::string& text);
     void ReportDamage();
+    // The damage line for a block or an archive unlike its checksum file, which
+    // leaves the reading in place.
+    void ReportUnlike();
+    // Whether the plain bytes of the block at the record starting at offset are
+    // those the checksum file gives (true when there is none).
+    bool BlockMatches(unsigned long long offset, DWORD crc) const;
     void ShowItem(LPCSTR text);
     void RestoreSelections();
     void RestoreArchive(LPCSTR archiveName);
@@ -100,7 +107,7 @@ private:
 
     void RestoreFileRecordAt(LPCSTR parentPath, DWORD offset);
     void RestoreDirectory(const FileRecordHead& head, const char* fullPath, bool drive);
-    void RestoreFileData(const FileRecordHead& head, const char* fullPath);
+    void RestoreFileData(const FileRecordHead& head, const char* fullPath, unsigned long long recordAt);
     void ApplyFileStamps(const FileRecordHead& head, const char* fullPath);
     void RestoreKeyRecordAt(HKEY root, LPCSTR parentPath, DWORD offset);
     void RestoreValueIntoKey(HKEY key, const char* keyDisplay, DWORD offset);
@@ -117,6 +124,8 @@ private:
     char* m_pszArchiveName;
     // The damage line has been written for this run.
     bool m_bDamageReported;
+    // The archive's checksum file, when it has one.
+    CArchiveSums m_sums;
     // Nesting of the record operations, 0 for a call from outside.
     int m_nDepth;
     // The key being restored into, as shown in lines about its values.

@@ -1,10 +1,14 @@
 #include "ui/RestoreContentsPage.h"
 
+#include "base/ArchiveSums.h"
 #include "base/JobState.h"
 #include "res/resource.h"
 
 #include <cstdio>
 #include <cstring>
+
+const char CRestoreContentsPage::kNoSums[] =
+    "У архива нет файла контрольных сумм: порча данных внутри файлов не будет замечена.";
 
 CRestoreContentsPage::CRestoreContentsPage() : CWizardPage(IDD_RESTORE_CONTENTS)
 {
@@ -18,6 +22,7 @@ BOOL CRestoreContentsPage::OnInitDialog()
 {
     AttachDlgItem(m_Files, IDC_FOLDER_TREE);
     AttachDlgItem(m_Keys, IDC_KEY_TREE);
+    AttachDlgItem(m_SumsNote, IDC_SUMS_NOTE);
     m_Selector.LoadImages();
     m_Files.SetImageList(m_Selector.GetImageList());
     m_Keys.SetImageList(m_Selector.GetImageList());
@@ -35,6 +40,10 @@ BOOL CRestoreContentsPage::OnSetActive()
             ::MessageBoxA(GetSheetWindow(),
                           "Архив поврежден: показано только то, что удалось прочитать.",
                           "Zelmora: Ошибка", MB_OK | MB_ICONERROR);
+        // Once per archive shown: without its checksum file, a block whose bytes
+        // changed would go unnoticed.
+        CArchiveSums sums;
+        m_SumsNote.SetWindowText(sums.Load(g_szArchiveName) == CArchiveSums::NONE ? kNoSums : "");
     }
     ShowButtons();
     return TRUE;

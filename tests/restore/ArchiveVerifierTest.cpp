@@ -30,8 +30,9 @@ std::string Summary(size_t records, size_t bytes, size_t damaged)
 {
     std::string s = std::to_string(records) + " records, " + std::to_string(bytes) + " bytes checked: ";
     if (!damaged)
-        return s + "the archive is whole";
-    return s + std::to_string(damaged) + (damaged == 1 ? " damaged place" : " damaged places");
+        return s + "the archive is whole (no checksum file)";
+    return s + std::to_string(damaged) + (damaged == 1 ? " damaged place" : " damaged places") +
+           " (no checksum file)";
 }
 
 Bytes BytesOf(const std::string& s) { return Bytes(s.begin(), s.end()); }
