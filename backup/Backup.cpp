@@ -215,7 +215,7 @@ void CBackup::WriteArchive()
     WriteByte(g_osFamily);
 
     if (m_nCodingThreads > 1)
-        m_pCoder.reset(new CBlockCoder(m_nCodingThreads, READ_AHEAD_CAP, s_nMaxPiece));
+        m_pCoder.reset(new CBlockCoder(m_nCodingThreads, READ_AHEAD_CAP, s_nMaxPiece, m_encodeMode));
     if (ArchiveFlags[AF_FILES])
         WriteFilesSection();
     if (m_pCoder)

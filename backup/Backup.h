@@ -89,7 +89,8 @@ public:
     unsigned long long m_nBlockLimit;
     // Threads that code the files' blocks ahead of the writer: 1 (or 0) for
     // none, the writer coding each block itself. The archive is the same byte
-    // for byte either way. The processors of the machine unless set.
+    // for byte either way (the threads code in the writer's m_encodeMode). The
+    // processors of the machine unless set.
     unsigned m_nCodingThreads;
     // Most bytes the coding threads held at once in the last job.
     unsigned long long m_nPeakHeld;

@@ -4,8 +4,9 @@
 #include "compress/Compress.h"
 #include "framework/SingleLock.h"
 
-CBlockCoder::CBlockCoder(unsigned helpers, unsigned long long cap, unsigned long long largest)
-    : m_nNext(0), m_nHeld(0), m_nPeakHeld(0), m_nCap(cap), m_nLargest(largest), m_bStop(false),
+CBlockCoder::CBlockCoder(unsigned helpers, unsigned long long cap, unsigned long long largest,
+                         CLZSS::EncodeMode mode)
+    : m_nNext(0), m_nHeld(0), m_nPeakHeld(0), m_nCap(cap), m_nLargest(largest), m_mode(mode), m_bStop(false),
       m_bWalkStop(false)
 {
     if (helpers < 1)
@@ -150,6 +151,7 @@ void CBlockCoder::HelperLoop()
 {
     // One coder per helper, its cancel flag known to the pool.
     CCompress coder;
+    coder.m_encodeMode = m_mode;
     size_t index;
     {
         CSingleLock hold(&m_lock);

@@ -7,6 +7,7 @@
 // writer's piece are left to the writer's piece-wise path.
 #pragma once
 
+#include "compress/LZSS.h"
 #include "framework/Condition.h"
 #include "framework/CriticalSection.h"
 #include "framework/WorkerThread.h"
@@ -31,8 +32,10 @@ public:
     };
 
     // helpers: threads (at least 1); cap: bytes held at most; largest: the
-    // largest file taken (others are left to the writer).
-    CBlockCoder(unsigned helpers, unsigned long long cap, unsigned long long largest);
+    // largest file taken (others are left to the writer); mode: how the blocks
+    // are coded (the writer's own mode, so that its blocks stay the same).
+    CBlockCoder(unsigned helpers, unsigned long long cap, unsigned long long largest,
+                CLZSS::EncodeMode mode = CLZSS::ENCODE_GREEDY);
     // Stops the helpers (work in hand is cancelled) and waits for them.
     ~CBlockCoder();
     CBlockCoder(const CBlockCoder&) = delete;
@@ -95,6 +98,7 @@ private:
     std::deque<std::shared_ptr<Job>> m_queue; // in the writer's order
     size_t m_nNext;                           // first queued job not started
     unsigned long long m_nHeld, m_nPeakHeld, m_nCap, m_nLargest;
+    const CLZSS::EncodeMode m_mode;
     bool m_bStop;
     bool m_bWalkStop; // the walk is to end (a new one begins)
     std::vector<volatile BYTE*> m_cancels; // each helper's coder cancel flag

@@ -238,6 +238,7 @@ int ArchiveCommand(int argc, char** argv)
 
     int items = 0;
     unsigned threads = 0; // the engine's default
+    bool best = false;
     for (int i = 1; i < argc; i++) {
         const char* arg = argv[i];
         if (std::strcmp(arg, "-a") == 0) {
@@ -246,6 +247,10 @@ int ArchiveCommand(int argc, char** argv)
         }
         if (std::strcmp(arg, "-t") == 0) {
             times = 1;
+            continue;
+        }
+        if (std::strcmp(arg, "--best") == 0) {
+            best = true;
             continue;
         }
         if (std::strcmp(arg, "-j") == 0) {
@@ -303,6 +308,8 @@ int ArchiveCommand(int argc, char** argv)
     backup->SetArchivePath(out);
     if (threads)
         backup->m_nCodingThreads = threads;
+    if (best)
+        backup->m_encodeMode = CLZSS::ENCODE_OPTIMAL;
     backup->Run();
     for (const std::string& item : backup->m_skippedItems)
         std::fprintf(stderr, "Пропущен (не найден): %s\n", item.c_str());

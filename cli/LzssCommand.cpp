@@ -17,6 +17,7 @@ namespace {
 // The codec with its coding loops run over memory, as the stream layer runs them.
 class CMemoryCoder : public CLZSS {
 public:
+    explicit CMemoryCoder(EncodeMode mode) { m_encodeMode = mode; }
     Bytes Encode(const Bytes& in)
     {
         Io io{in.data(), in.data() + in.size(), {}};
@@ -53,13 +54,27 @@ bool ReadWholeFile(const char* path, Bytes& data)
     return ok;
 }
 
+// The code decodes to data with the plain reference decoder and with the
+// restore side's stream decoder.
+bool DecodesTo(CCompress& stream, const Bytes& code, const Bytes& data)
+{
+    CLzssBaseline reference(code.data(), code.size());
+    reference.Decode();
+    Bytes plain(data.size() + 1, 0);
+    DWORD n = 0;
+    stream.ExpandToMemory(code.data(), plain.data(), (DWORD)code.size(), &n, (DWORD)plain.size());
+    plain.resize(n < plain.size() ? n : plain.size());
+    return reference.m_out == data && plain == data;
+}
+
 bool BenchOne(const std::string& name, const Bytes& data)
 {
-    CMemoryCoder* coder = new CMemoryCoder;
+    CMemoryCoder* coder = new CMemoryCoder(CLZSS::ENCODE_GREEDY);
+    CMemoryCoder* optimal = new CMemoryCoder(CLZSS::ENCODE_OPTIMAL);
     // Decoding as the restore side runs it: a stream expanding into memory.
     CCompress* stream = new CCompress;
-    Bytes code, plain, baseCode, basePlain;
-    std::function<void()> runs[4] = {
+    Bytes code, plain, baseCode, basePlain, bestCode;
+    std::function<void()> runs[5] = {
         [&] { code = coder->Encode(data); },
         [&] {
             CLzssBaseline b(data.data(), data.size());
@@ -78,19 +93,22 @@ bool BenchOne(const std::string& name, const Bytes& data)
             b.Decode();
             basePlain.swap(b.m_out);
         },
+        [&] { bestCode = optimal->Encode(data); },
     };
-    // The four runs take turns, and each keeps its fastest time: the figures least
+    // The runs take turns, and each keeps its fastest time: the figures least
     // disturbed by whatever else the machine is doing, and disturbed alike.
-    double best[4] = {1e30, 1e30, 1e30, 1e30};
+    double best[5] = {1e30, 1e30, 1e30, 1e30, 1e30};
     for (int round = 0; round < 9; round++)
-        for (int k = 0; k < 4; k++) {
+        for (int k = 0; k < 5; k++) {
             double t = Seconds(runs[k]);
             if (t < best[k])
                 best[k] = t;
         }
-    delete coder;
-    delete stream;
     bool same = code == baseCode && plain == data && basePlain == data;
+    bool bestOk = DecodesTo(*stream, bestCode, data) && bestCode.size() <= code.size();
+    delete coder;
+    delete optimal;
+    delete stream;
     double mb = data.size() / 1e6;
     std::printf("%s: %zu bytes, code %zu bytes (%.1f%%)\n", name.c_str(), data.size(), code.size(),
                 data.empty() ? 0.0 : 100.0 * code.size() / data.size());
@@ -99,13 +117,19 @@ bool BenchOne(const std::string& name, const Bytes& data)
     std::printf("  decode: %8.2f MB/s, baseline %8.2f MB/s, ratio %.2f\n", mb / best[2],
                 mb / best[3], best[3] / best[2]);
     std::printf("  code identical to baseline: %s\n", same ? "yes" : "NO");
-    return same;
+    std::printf("  optimal (--best): code %zu bytes (%.1f%%), %.2f%% smaller; encode %8.2f MB/s, "
+                "%.2f of the greedy coder's time\n",
+                bestCode.size(), data.empty() ? 0.0 : 100.0 * bestCode.size() / data.size(),
+                code.empty() ? 0.0 : 100.0 * ((double)code.size() - (double)bestCode.size()) / code.size(),
+                mb / best[4], best[4] / best[0]);
+    std::printf("  optimal code decodes (reference and stream), never larger: %s\n", bestOk ? "yes" : "NO");
+    return same && bestOk;
 }
 
 int Usage() { return ZmcliUsage("lzss"); }
 
 // The archive writer's path: the file read in pieces, coded into a framed block.
-int EncodeCommand(const char* in, const char* out)
+int EncodeCommand(const char* in, const char* out, bool best)
 {
     HANDLE source = CreateFileA(in, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                                 FILE_ATTRIBUTE_NORMAL, nullptr);
@@ -121,6 +145,8 @@ int EncodeCommand(const char* in, const char* out)
         return 1;
     }
     CCompress* stream = new CCompress;
+    if (best)
+        stream->m_encodeMode = CLZSS::ENCODE_OPTIMAL;
     stream->CompressFile(in, h);
     bool ok = !stream->m_bWriteError && !stream->m_bShortRead;
     delete stream;
@@ -176,9 +202,11 @@ int LzssCommand(int argc, char** argv)
         return Usage();
     std::string verb = argv[0];
     if (verb == "e" || verb == "d") {
-        if (argc != 3)
+        const bool best = verb == "e" && argc == 4 && std::strcmp(argv[1], "--best") == 0;
+        if (argc != (best ? 4 : 3))
             return Usage();
-        return verb == "e" ? EncodeCommand(argv[1], argv[2]) : DecodeCommand(argv[1], argv[2]);
+        char** files = argv + (best ? 2 : 1);
+        return verb == "e" ? EncodeCommand(files[0], files[1], best) : DecodeCommand(files[0], files[1]);
     }
     if (verb == "bench") {
         bool same = true;

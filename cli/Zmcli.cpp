@@ -22,6 +22,7 @@ const ZmcliOption kArchiveOptions[] = {
     {"-t", "store the last-access and last-write times"},
     {"-j N", "code on N threads, 1 to 16 (1: the writer alone); the archive is the same byte for byte; "
              "the processors by default"},
+    {"--best", "the smallest code of the block format, slower; every reader of archives reads it"},
     {"--bench [DIR]", "time archiving a generated tree with -j 1 and the default beside the codec alone "
                       "(in DIR, default the temporary folder)"},
     {"ITEM", "C:\\dir\\ (a directory; C:\\ a whole drive), C:\\file, HKEY_CURRENT_USER\\Software\\Key "
@@ -90,8 +91,10 @@ const ZmcliOption kCompareOptions[] = {
 
 const ZmcliOption kLzssOptions[] = {
     {"e IN OUT", "code the file IN as one archive block (plain size, code size, code) into OUT"},
+    {"--best", "with e: the smallest code of the block format, slower; it decodes as any other"},
     {"d IN OUT", "expand such a block from IN into the file OUT"},
-    {"bench [FILE...]", "time the codec against the plain reference coder"},
+    {"bench [FILE...]", "time the codec against the plain reference coder, and the smallest code's "
+                        "size and speed beside the classic one's"},
     {nullptr, nullptr},
 };
 
@@ -99,7 +102,7 @@ const ZmcliOption kLzssOptions[] = {
 
 const ZmcliCommand g_ZmcliCommands[] = {
 #ifdef _WIN32
-    {"archive", &ArchiveCommand, "OUT.zma [-a] [-t] [-j N] ITEM... | --bench [DIR]",
+    {"archive", &ArchiveCommand, "OUT.zma [-a] [-t] [-j N] [--best] ITEM... | --bench [DIR]",
      "write an archive of files, directories and registry keys", kArchiveOptions},
     {"restore", &RestoreCommand, "ARCHIVE [-a] [-t] [-c] [-o]",
      "restore a whole archive to the places it came from", kRestoreOptions},
@@ -117,7 +120,7 @@ const ZmcliCommand g_ZmcliCommands[] = {
     {"compare", &CompareCommand,
      "OLD.zmr NEW.zmr [-l] [--reg-redo FILE.reg] [--reg-undo FILE.reg] [--html FILE.html] | --bench",
      "list the differences of two reports", kCompareOptions},
-    {"lzss", &LzssCommand, "e IN OUT | d IN OUT | bench [FILE...]",
+    {"lzss", &LzssCommand, "e [--best] IN OUT | d IN OUT | bench [FILE...]",
      "code a block, decode it, time the codec", kLzssOptions},
     {nullptr, nullptr, nullptr, nullptr, nullptr},
 };

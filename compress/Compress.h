@@ -2,7 +2,8 @@
 // its output to a file through a 4 MiB buffer or into a memory block, frames each
 // block with its plain and code sizes, and reports the item's progress in tenths.
 //
-// Encoding runs the codec's loops with this stream's I/O inlined. Decoding, which
+// Encoding runs the codec's loops with this stream's I/O inlined, in the codec's
+// m_encodeMode (the classic greedy coder unless set). Decoding, which
 // is what a restore waits for, runs DecodeFast: the same decoding without the
 // ring, copying matches out of the output already written and literals by runs.
 // It is the tuned twin of CLZSS::DecodeWith and gives exactly its bytes and

@@ -2,7 +2,11 @@
 
 IMPLEMENT_DYNCREATE(CLZSS, CWinThread)
 
-CLZSS::CLZSS() : m_codeSize(0), m_matchPosition(0), m_matchLength(0), m_bCancel(0), m_replaced(-1)
+DWORD CLZSS::s_nParsePiece = 65536;
+
+CLZSS::CLZSS()
+    : m_codeSize(0), m_matchPosition(0), m_matchLength(0), m_bCancel(0), m_encodeMode(ENCODE_GREEDY),
+      m_replaced(-1)
 {
     std::memset(m_ring, 0, sizeof(m_ring));
     std::memset(m_lson, 0, sizeof(m_lson));
@@ -24,6 +28,49 @@ void CLZSS::Decode()
 {
     VirtualIo io{this};
     DecodeWith(io);
+}
+
+bool CLZSS::ReserveParse()
+{
+    const DWORD piece = s_nParsePiece < 64 ? 64 : s_nParsePiece;
+    if (m_parse.size() == (size_t)piece + 1)
+        return true;
+    try {
+        std::vector<ParseCell>((size_t)piece + 1).swap(m_parse);
+    } catch (...) {
+        std::vector<ParseCell>().swap(m_parse);
+        return false;
+    }
+    return true;
+}
+
+void CLZSS::ChooseParse(DWORD count)
+{
+    // A literal costs its byte and its flag bit, a match its two bytes and its
+    // flag bit. Among equal costs the longest match wins, then a literal.
+    enum { LITERAL_BITS = 9, MATCH_BITS = 17 };
+    ParseCell* const cells = m_parse.data();
+    cells[count].cost = 0;
+    for (DWORD i = count; i-- > 0;) {
+        ParseCell& cell = cells[i];
+        const DWORD left = count - i;
+        const int longest = cell.length < left ? cell.length : (int)left;
+        DWORD best = 0xFFFFFFFF;
+        int choice = 1;
+        for (int n = longest; n > THRESHOLD; n--) {
+            const DWORD cost = cells[i + n].cost + MATCH_BITS;
+            if (cost < best) {
+                best = cost;
+                choice = n;
+            }
+        }
+        if (cells[i + 1].cost + LITERAL_BITS < best) {
+            best = cells[i + 1].cost + LITERAL_BITS;
+            choice = 1;
+        }
+        cell.cost = best;
+        cell.choice = (BYTE)choice;
+    }
 }
 
 void CLZSS::InitTree()

@@ -1,10 +1,17 @@
 // zmcli list, verify and extract end to end, as a technician runs them: exit
 // codes, what they print (names in UTF-8 on Linux, code page 1251 on Windows),
 // what extract writes.
+#include "cli/BenchCorpus.h"
+#include "cli/LzssBaseline.h"
 #include "tests/cli/ZmcliRunner.h"
 #include "tests/restore/ArchiveTestSupport.h"
+#ifdef _WIN32
+#include "tests/backup/ArchiveWalker.h"
+#endif
 
 #include <gtest/gtest.h>
+
+#include <map>
 
 namespace {
 
@@ -138,3 +145,65 @@ TEST(ArchiveCommands, ExtractOfADamagedArchiveOrNoneFailsClearly)
     EXPECT_EQ(Zmcli(dir, {"extract", dir / "cut.zma", dir / "out", "-r"}).code, 2);
     EXPECT_EQ(Zmcli(dir, {"extract", "-x", dir / "cut.zma", dir / "out"}).code, 2);
 }
+
+#ifdef _WIN32
+TEST(ArchiveCommands, BestArchivesAreSmallerAndReadByEveryDecoder)
+{
+    CScratchDir dir;
+    const std::string src = dir / "src\\";
+    ASSERT_TRUE(CreateDirectoryA(src.c_str(), nullptr));
+    const std::map<std::string, Bytes> files = {{"text.txt", TextCorpus(300000)},
+                                                {"binary.bin", BinaryCorpus(300000)},
+                                                {"short.txt", TextBytes(10, 1)},
+                                                {"empty.dat", {}}};
+    for (const auto& f : files)
+        ASSERT_TRUE(WriteFileBytes(src + f.first, f.second)) << f.first;
+    ASSERT_EQ(Zmcli(dir, {"archive", dir / "greedy.zma", src}).code, 0);
+    ASSERT_EQ(Zmcli(dir, {"archive", dir / "one.zma", "-j", "1", "--best", src}).code, 0);
+    Outcome o = Zmcli(dir, {"archive", dir / "many.zma", "--best", "-j", "4", src});
+    ASSERT_EQ(o.code, 0) << o.out << o.err;
+    const Bytes greedy = ReadFileBytes(dir / "greedy.zma"), one = ReadFileBytes(dir / "one.zma"),
+                many = ReadFileBytes(dir / "many.zma");
+    // The coding threads code as the writer does; only the creation time differs.
+    const size_t timeEnd = 28;
+    ASSERT_GT(one.size(), timeEnd);
+    EXPECT_TRUE(Bytes(one.begin() + timeEnd, one.end()) == Bytes(many.begin() + timeEnd, many.end()));
+    for (const char* name : {"greedy.zma", "many.zma"}) {
+        o = Zmcli(dir, {"verify", dir / name});
+        EXPECT_EQ(o.code, 0) << name << o.out;
+    }
+
+    // Every block decodes with the reference decoder; the corpora's are smaller.
+    const WalkedArchive best = WalkArchive(many), classic = WalkArchive(greedy);
+    ASSERT_TRUE(best.ok && classic.ok) << best.error << classic.error;
+    std::map<std::string, uint32_t> classicSize;
+    for (const WalkedRecord* r : classic.AllRecords())
+        classicSize[r->name] = r->codeSize;
+    size_t blocks = 0;
+    for (const WalkedRecord* r : best.AllRecords()) {
+        if (r->type != 2)
+            continue;
+        SCOPED_TRACE(r->name);
+        ASSERT_EQ(files.count(r->name), 1u);
+        const Bytes& data = files.at(r->name);
+        const WalkerBytes code = RecordCode(many, *r);
+        CLzssBaseline reference(code.data(), code.size());
+        reference.Decode();
+        EXPECT_TRUE(reference.m_out == data);
+        if (data.size() > 1000) {
+            EXPECT_LT(r->codeSize, classicSize[r->name]);
+        } else {
+            EXPECT_LE(r->codeSize, classicSize[r->name]);
+        }
+        blocks++;
+    }
+    EXPECT_EQ(blocks, files.size());
+    EXPECT_LT(many.size(), greedy.size());
+
+    RemoveTree(src);
+    o = Zmcli(dir, {"restore", dir / "many.zma"});
+    EXPECT_EQ(o.code, 0) << o.out << o.err;
+    for (const auto& f : files)
+        EXPECT_TRUE(ReadFileBytes(src + f.first) == f.second) << f.first;
+}
+#endif

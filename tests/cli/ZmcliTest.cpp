@@ -1,6 +1,7 @@
 // zmcli as a front end: the table of subcommands, help and unknown names, every
 // option described, and the lzss subcommand running the archive writer's and the
 // restore engine's coding paths on real files.
+#include "cli/BenchCorpus.h"
 #include "cli/LzssBaseline.h"
 #include "tests/cli/ZmcliRunner.h"
 
@@ -212,4 +213,35 @@ TEST(Zmcli, LzssRefusesABlockThatDoesNotDecodeToItsSize)
     o = Zmcli(dir, {"lzss", "e", dir / "missing.bin", dir / "x.bin"});
     EXPECT_EQ(o.code, 1);
     EXPECT_FALSE(FileExistsAt(dir / "x.bin"));
+}
+
+TEST(Zmcli, LzssBestCodesSmallerBlocksThatExpandWithEveryDecoder)
+{
+    CScratchDir dir;
+    const Bytes inputs[] = {{}, TextBytes(10, 1), TextCorpus(200000), BinaryCorpus(200000)};
+    for (const Bytes& data : inputs) {
+        SCOPED_TRACE(data.size());
+        ASSERT_TRUE(WriteFileBytes(dir / "in.bin", data));
+        ASSERT_EQ(Zmcli(dir, {"lzss", "e", dir / "in.bin", dir / "greedy.bin"}).code, 0);
+        Outcome o = Zmcli(dir, {"lzss", "e", "--best", dir / "in.bin", dir / "best.bin"});
+        ASSERT_EQ(o.code, 0) << o.err;
+        const Bytes greedy = ReadFileBytes(dir / "greedy.bin"), best = ReadFileBytes(dir / "best.bin");
+        ASSERT_GE(best.size(), 8u);
+        DWORD plain = 0, code = 0;
+        std::memcpy(&plain, best.data(), 4);
+        std::memcpy(&code, best.data() + 4, 4);
+        EXPECT_EQ(plain, data.size());
+        ASSERT_EQ(code, best.size() - 8);
+        if (data.size() > 1000) {
+            EXPECT_LT(best.size(), greedy.size());
+        } else {
+            EXPECT_LE(best.size(), greedy.size());
+        }
+        CLzssBaseline reference(best.data() + 8, code);
+        reference.Decode();
+        EXPECT_TRUE(reference.m_out == data);
+        ASSERT_EQ(Zmcli(dir, {"lzss", "d", dir / "best.bin", dir / "back.bin"}).code, 0);
+        EXPECT_TRUE(ReadFileBytes(dir / "back.bin") == data);
+    }
+    EXPECT_EQ(Zmcli(dir, {"lzss", "d", "--best", dir / "best.bin", dir / "back.bin"}).code, 2);
 }

@@ -1,3 +1,4 @@
+#include "compress/Compress.h"
 #include "compress/LZSS.h"
 #include "cli/LzssBaseline.h"
 #include "tests/support/TestFiles.h"
@@ -45,6 +46,45 @@ Bytes Dec(const Bytes& b)
 {
     CVectorCoder c;
     return c.Run(b, false);
+}
+
+// Inputs of seven kinds: noise, text, one byte repeated, two letters, zeros
+// broken by single bytes, stretches repeated from near and far behind, text
+// after a run of spaces (matches into the ring's starting contents).
+Bytes Sample(size_t size, int kind)
+{
+    Bytes data = kind == 0 ? RandomBytes(size, (unsigned)size)
+                 : kind == 1 ? TextBytes(size, (unsigned)size)
+                 : kind == 2 ? Bytes(size, (unsigned char)(size & 0xFF))
+                             : RandomBytes(size, (unsigned)size + 7);
+    if (kind == 3) {
+        // Two letters: keys share prefixes of every length up to 18.
+        for (unsigned char& b : data)
+            b = (unsigned char)('a' + (b & 1));
+    } else if (kind == 4) {
+        // Runs of zeros broken by single bytes at varying distances.
+        for (size_t i = 0; i < data.size(); i++)
+            data[i] = data[i] % 23 == 0 ? data[i] : 0;
+    } else if (kind == 5) {
+        // Stretches repeated from up to a little more than the ring
+        // behind, some of them overlapping themselves, between noise.
+        unsigned seed = (unsigned)size * 2654435761u;
+        for (size_t i = 1; i < data.size();) {
+            seed = seed * 1103515245u + 12345u;
+            size_t back = 1 + (seed >> 8) % 4200, n = 1 + (seed >> 20) % 60;
+            if (back > i || (seed & 3) == 0) {
+                i++;
+                continue;
+            }
+            for (size_t k = 0; k < n && i < data.size(); k++, i++)
+                data[i] = data[i - back];
+        }
+    } else if (kind == 6) {
+        data = TextBytes(size, (unsigned)size);
+        for (size_t i = 0; i < data.size() && i < 40; i++)
+            data[i] = ' ';
+    }
+    return data;
 }
 
 } // namespace
@@ -104,33 +144,7 @@ TEST(LZSS, RoundTripsAndMatchesTheBaselineCoder)
     CVectorCoder reused;
     for (size_t size : {1u, 2u, 17u, 18u, 19u, 4095u, 4096u, 4097u, 4113u, 20000u, 300000u}) {
         for (int kind = 0; kind < 6; kind++) {
-            Bytes data = kind == 0 ? RandomBytes(size, (unsigned)size)
-                         : kind == 1 ? TextBytes(size, (unsigned)size)
-                         : kind == 2 ? Bytes(size, (unsigned char)(size & 0xFF))
-                                     : RandomBytes(size, (unsigned)size + 7);
-            if (kind == 3) {
-                // Two letters: keys share prefixes of every length up to 18.
-                for (unsigned char& b : data)
-                    b = (unsigned char)('a' + (b & 1));
-            } else if (kind == 4) {
-                // Runs of zeros broken by single bytes at varying distances.
-                for (size_t i = 0; i < data.size(); i++)
-                    data[i] = data[i] % 23 == 0 ? data[i] : 0;
-            } else if (kind == 5) {
-                // Stretches repeated from up to a little more than the ring
-                // behind, some of them overlapping themselves, between noise.
-                unsigned seed = (unsigned)size * 2654435761u;
-                for (size_t i = 1; i < data.size();) {
-                    seed = seed * 1103515245u + 12345u;
-                    size_t back = 1 + (seed >> 8) % 4200, n = 1 + (seed >> 20) % 60;
-                    if (back > i || (seed & 3) == 0) {
-                        i++;
-                        continue;
-                    }
-                    for (size_t k = 0; k < n && i < data.size(); k++, i++)
-                        data[i] = data[i - back];
-                }
-            }
+            Bytes data = Sample(size, kind);
             Bytes code = Enc(data);
             EXPECT_EQ(Dec(code), data) << "size " << size << " kind " << kind;
             CLzssBaseline base(data.data(), data.size());
@@ -186,4 +200,55 @@ TEST(LZSS, DamagedCodeDecodesTheSameOnAFreshAndAReusedObject)
     EXPECT_EQ(first.size(), 18u);
     EXPECT_EQ(reused.Run(damaged, false), first);
     EXPECT_EQ(reused.Run(damaged, false), first);
+}
+
+class LZSSOptimal : public ::testing::Test {
+protected:
+    void TearDown() override { CLZSS::s_nParsePiece = m_piece; }
+    const DWORD m_piece = CLZSS::s_nParsePiece;
+};
+
+TEST_F(LZSSOptimal, DecodesWithTheReferenceAndIsNeverLargerThanTheGreedyCode)
+{
+    CVectorCoder reused, small;
+    reused.m_encodeMode = small.m_encodeMode = CLZSS::ENCODE_OPTIMAL;
+    CCompress stream;
+    stream.m_encodeMode = CLZSS::ENCODE_OPTIMAL;
+    size_t greedyText = 0, optimalText = 0;
+    for (size_t size : {0u, 1u, 2u, 17u, 18u, 19u, 4095u, 4097u, 4113u, 20000u, 300000u}) {
+        for (int kind = 0; kind < 7; kind++) {
+            SCOPED_TRACE(testing::Message() << "size " << size << " kind " << kind);
+            const Bytes data = Sample(size, kind);
+            CLZSS::s_nParsePiece = m_piece;
+            const Bytes code = reused.Run(data, true);
+            CLzssBaseline reference(code.data(), code.size());
+            reference.Decode();
+            EXPECT_TRUE(reference.m_out == data);
+            const Bytes greedy = Enc(data);
+            EXPECT_LE(code.size(), greedy.size());
+            if (kind == 1 || kind == 6) {
+                greedyText += greedy.size();
+                optimalText += code.size();
+            }
+            // The stream's inlined path makes the same code.
+            Bytes streamed;
+            EXPECT_TRUE(size == 0 || stream.CompressToMemory(data.data(), (DWORD)size, streamed));
+            EXPECT_TRUE(streamed == code);
+            // Pieces of a few dozen positions: seams everywhere, the code still right.
+            CLZSS::s_nParsePiece = 64;
+            const Bytes pieces = small.Run(data, true);
+            CLzssBaseline again(pieces.data(), pieces.size());
+            again.Decode();
+            EXPECT_TRUE(again.m_out == data);
+        }
+    }
+    EXPECT_LT(optimalText, greedyText) << "text codes smaller";
+
+    // A cancel ends it in the forward pass, before any code.
+    CLZSS::s_nParsePiece = m_piece;
+    CVectorCoder cancelled;
+    cancelled.m_encodeMode = CLZSS::ENCODE_OPTIMAL;
+    cancelled.cancelAfter = 5000;
+    EXPECT_TRUE(cancelled.Run(RandomBytes(100000, 3), true).empty());
+    EXPECT_EQ(cancelled.pos, 5001u) << "no byte read after the one that saw the cancel";
 }

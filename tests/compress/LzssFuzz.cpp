@@ -2,7 +2,8 @@
 // with a destination sized by a declared plain size taken from the input; and
 // the input as plain bytes, as is and narrowed to a two-letter alphabet (long
 // common prefixes of every length), through the encoder, whose code must equal
-// the plain reference coder's and decode back.
+// the plain reference coder's and decode back, and through the optimal coder,
+// whose code must decode back and be no larger.
 #include "compress/Compress.h"
 #include "cli/LzssBaseline.h"
 
@@ -39,6 +40,21 @@ void CheckEncoding(const uint8_t* data, size_t size)
     CLzssBaseline back(encoder->out.data(), encoder->out.size());
     back.Decode();
     if (back.m_out.size() != size || (size && std::memcmp(back.m_out.data(), data, size) != 0))
+        __builtin_trap();
+
+    // The optimal coder: never larger, and it decodes back too.
+    static CFuzzCoder* optimal = [] {
+        CFuzzCoder* c = new CFuzzCoder;
+        c->m_encodeMode = CLZSS::ENCODE_OPTIMAL;
+        return c;
+    }();
+    optimal->Start(data, size);
+    optimal->Encode();
+    if (optimal->out.size() > encoder->out.size())
+        __builtin_trap();
+    CLzssBaseline best(optimal->out.data(), optimal->out.size());
+    best.Decode();
+    if (best.m_out.size() != size || (size && std::memcmp(best.m_out.data(), data, size) != 0))
         __builtin_trap();
 }
 } // namespace
